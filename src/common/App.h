@@ -1,0 +1,34 @@
+#pragma once
+#include <functional>
+#include <string>
+
+class Dialogs;
+class Shell;
+class RegistryStore;
+
+// Pauses the one thread; a service so tests need not wait.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void sleepMs(int milliseconds) = 0;
+};
+
+// What the platform gives a run. Tests build their own with fakes where a real service would
+// block (modal boxes) or leave the machine (the web site), and real services elsewhere.
+struct App {
+    std::string programFolder;  // the folder that holds the executable, no trailing separator
+    std::string exeName;        // the executable's own file name
+    int versionMajor = 0;
+    int versionMinor = 0;
+    int versionRevision = 0;
+    std::string webSite;        // base address of the project's web site, no trailing "/"
+
+    Dialogs* dialogs = nullptr;
+    Shell* shell = nullptr;
+    RegistryStore* registry = nullptr;
+    Clock* clock = nullptr;
+
+    // Ends the process at once. The real one does not return; a test's records the code and
+    // closes the windows, so the code after the call must not rely on it not returning.
+    std::function<void(int)> endProcess;
+};

@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+class QWidget;
+struct App;
+
+// The program's shared procedures.
+
+// The information box, titled "Corvane - By Dunmarrow".
+void ShowInfo(App& app, const std::string& prompt);
+
+// Without wait: opens the file through the shell and returns its result (above 32 on success).
+// With wait: sets the working folder (it stays so), runs File, one blank and Parameters as one
+// command and returns its exit code; raises when it cannot start.
+int ExecuteFile(App& app, const std::string& operation, const std::string& file, const std::string& parameters,
+                const std::string& directory, int showCmd, bool wait);
+
+// Keeps a window above all others (or not) without moving it, and activates it.
+void SetTopMost(QWidget* window, bool onTop);
+
+// There is no window class "Warcraft III" to find on this platform.
+bool CloseWarcraftWindow();
+
+// Four characters with the given codes, in order.
+std::string BytesToStr(int a, int b, int c, int d);
+
+// An address on the project's web site ("/index.php?topic=4263.0" and the like).
+std::string WebAddress(const App& app, const std::string& pathAndQuery);
+
+// The support forum's pages.
+inline constexpr const char* ForumReplyPage = "/index.php?action=post;topic=4263.0";
+inline constexpr const char* ForumTopicPage = "/index.php?topic=4263.0";

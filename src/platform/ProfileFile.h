@@ -1,0 +1,28 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Initialisation files with the semantics of the system's profile functions: section and key
+// names without regard to case, values trimmed of blanks and of one pair of enclosing quotes,
+// read through a 255-character buffer.
+namespace profile {
+
+constexpr std::size_t BufferSize = 255;  // the terminating NUL included: 254 characters come back
+
+// The value of a key in the text, or nothing when the section or key is missing.
+std::optional<std::string> get(std::string_view text, const std::string& section, const std::string& key);
+
+// The text with one key written: replaced in place, or appended at the end of its section,
+// the section created at the end when missing. A null value deletes the key. Every other
+// line keeps its place. Lines end with CR LF.
+std::string set(std::string_view text, const std::string& section, const std::string& key,
+                const std::optional<std::string>& value);
+
+// File forms. A read never creates the file; a write creates it and replaces it atomically.
+// A write that fails returns false.
+std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key);
+bool write(const std::string& path, const std::string& section, const std::string& key,
+           const std::optional<std::string>& value);
+
+}  // namespace profile

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
+
+namespace regtype {
+constexpr std::uint32_t None = 0;
+constexpr std::uint32_t Sz = 1;
+constexpr std::uint32_t ExpandSz = 2;
+constexpr std::uint32_t Binary = 3;
+constexpr std::uint32_t Dword = 4;
+constexpr std::uint32_t MultiSz = 7;
+}  // namespace regtype
+
+// A value as the registry holds it: its type and its raw data bytes
+// (a REG_SZ written by the program holds its text and one terminating NUL).
+struct RegValue {
+    std::uint32_t type = regtype::None;
+    std::string data;
+    bool operator==(const RegValue&) const = default;
+};
+
+// The registry, kept in one text file in the standard export format
+// ("Windows Registry Editor Version 5.00"). Key and value names match without regard to
+// case and keep the case they were first written with; an empty value name is the default
+// value ("@"). Reads create nothing. Every update re-reads the file under an advisory lock
+// and replaces it atomically, so two runs cannot lose each other's writes. A file that cannot
+// be parsed is moved aside under a time-stamped name before a new one is written.
+class RegistryStore {
+public:
+    explicit RegistryStore(std::string filePath);
+
+    // $XDG_CONFIG_HOME/corvane/registry.reg, or ~/.config/corvane/registry.reg.
+    static std::string defaultPath();
+
+    const std::string& filePath() const { return path_; }
+
+    bool keyExists(RegRoot root, const std::string& subKey) const;
+    std::optional<RegValue> queryValue(RegRoot root, const std::string& subKey, const std::string& name) const;
+
+    // Creates the key and every missing key on its path; false when the store cannot be written.
+    bool createKey(RegRoot root, const std::string& subKey);
+    // Stores a value, creating the key path when missing.
+    bool setValue(RegRoot root, const std::string& subKey, const std::string& name, const RegValue& value);
+    // Deletes a key that has no subkeys (its values go with it); false when it is missing or
+    // still has subkeys, so callers delete leaves first.
+    bool deleteKey(RegRoot root, const std::string& subKey);
+
+private:
+    std::string path_;
+};
+
+// The root's name as the export format writes it ("HKEY_CLASSES_ROOT").
+const char* rootName(RegRoot root);

@@ -1,0 +1,20 @@
+#include "platform/RuntimeFailure.h"
+
+namespace failure {
+
+std::string textOf(int number) {
+    switch (number) {
+        case SubscriptOutOfRange: return "Subscript out of range";
+        case BadFileNameOrNumber: return "Bad file name or number";
+        case FileNotFound: return "File not found";
+        case FileAlreadyExists: return "File already exists";
+        case PermissionDenied: return "Permission denied";
+        case PathFileAccessError: return "Path/File access error";
+        case PathNotFound: return "Path not found";
+        default: return "Application-defined or object-defined error";
+    }
+}
+
+void raise(int number) { throw RuntimeFailure(number, textOf(number)); }
+
+}  // namespace failure

@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+
+// Starting outside programs, without ever handing text to a command interpreter.
+class Shell {
+public:
+    // Values the detached start returns; anything above 32 is success.
+    static constexpr int Started = 42;
+    static constexpr int ErrorFileNotFound = 2;
+    static constexpr int ErrorPathNotFound = 3;
+    static constexpr int ErrorAccessDenied = 5;
+    static constexpr int ErrorNoAssociation = 31;
+
+    virtual ~Shell() = default;
+
+    // Opens a file, program or web address and returns at once; the started program outlives
+    // this one. A bare program name is looked up in the directory first, then on PATH.
+    virtual int execute(const std::string& operation, const std::string& file, const std::string& parameters,
+                        const std::string& directory, int showCmd) = 0;
+
+    // Sets the process's working folder; it stays so. Raises 76 when the folder is missing.
+    virtual void setCurrentDirectory(const std::string& directory) = 0;
+
+    // Runs one command text (program and parameters) from the working folder and waits for it.
+    // Returns its exit code; raises RuntimeFailure when it cannot be started.
+    virtual int runAndWait(const std::string& command) = 0;
+};
+
+// The real thing: fork and exec, with wine for Windows executables and xdg-open for
+// documents and web addresses.
+class SystemShell : public Shell {
+public:
+    int execute(const std::string& operation, const std::string& file, const std::string& parameters,
+                const std::string& directory, int showCmd) override;
+    void setCurrentDirectory(const std::string& directory) override;
+    int runAndWait(const std::string& command) override;
+};

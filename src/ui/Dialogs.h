@@ -1,0 +1,40 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QWidget;
+
+// What an open-file picker asks for: its (description, pattern) pairs, starting folder and title.
+struct FilePickerSpec {
+    std::vector<std::pair<std::string, std::string>> filters;
+    std::string startFolder;
+    std::string title;
+};
+
+// The program's modal boxes and pickers. The test seam: window logic talks to this, tests
+// script the answers.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Information icon, one OK button.
+    virtual void info(QWidget* owner, const std::string& title, const std::string& text) = 0;
+    // No icon, Yes and No buttons; true for Yes.
+    virtual bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) = 0;
+    // Critical icon, one OK button.
+    virtual void critical(QWidget* owner, const std::string& title, const std::string& text) = 0;
+    // The full path typed or chosen (it need not exist), or nothing when cancelled.
+    virtual std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+};
+
+// Qt's message boxes and its own (non-native) file dialog.
+class QtDialogs : public Dialogs {
+public:
+    void info(QWidget* owner, const std::string& title, const std::string& text) override;
+    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) override;
+    void critical(QWidget* owner, const std::string& title, const std::string& text) override;
+    std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) override;
+    void setClipboardText(const std::string& text) override;
+};

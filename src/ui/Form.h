@@ -1,0 +1,59 @@
+#pragma once
+#include <QDialog>
+#include <string>
+
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+
+namespace ui::detail {
+// Constructed before QDialog, so that the application exists when the first window does.
+struct ApplicationFirst {
+    ApplicationFirst();
+};
+}  // namespace ui::detail
+
+// Every window of the program: a fixed-size dialog laid out in twips (15 twips = 1 pixel),
+// MS Sans Serif 8.25 pt, the application icon, centred on the screen when shown.
+// Load = construct and run load(); show modally = showModal(); unload = destroy.
+class Form : private ui::detail::ApplicationFirst, public QDialog {
+public:
+    explicit Form(QWidget* owner = nullptr);
+
+    static constexpr int TwipsPerPixel = 15;
+    static int px(int twips) { return twips / TwipsPerPixel; }
+
+    // The window's caption and client area in twips.
+    void setupWindow(const std::string& caption, int widthTwips, int heightTwips);
+    // Places a control in twips, relative to its parent.
+    static void place(QWidget* control, int left, int top, int width, int height);
+
+    // The window's load procedure; a failure here means the window is never shown.
+    virtual void load() {}
+
+    // Shows the window modally unless it unloaded itself; returns when it hides or closes.
+    void showModal();
+
+    // Unloads the window from inside its own procedures: it hides and is marked gone.
+    void unload();
+    bool isUnloaded() const { return unloaded_; }
+
+    // Escape closes only a window that has a cancel button.
+    void setCancelButton(QAbstractButton* button) { cancelButton_ = button; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool unloaded_ = false;
+    QAbstractButton* cancelButton_ = nullptr;
+};
+
+// Small builders for the standard controls; each gets its given name as object name.
+namespace ui {
+QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+// The application icon, drawn once.
+const class QIcon& applicationIcon();
+}  // namespace ui

@@ -1,0 +1,43 @@
+#include "support/FakeDialogs.h"
+
+#include <gtest/gtest.h>
+
+void FakeDialogs::info(QWidget*, const std::string& title, const std::string& text) {
+    shown.push_back({"info", title, text});
+}
+
+bool FakeDialogs::askYesNo(QWidget*, const std::string& title, const std::string& text) {
+    shown.push_back({"yesno", title, text});
+    if (yesNoAnswers.empty()) {
+        ADD_FAILURE() << "unscripted Yes/No question: " << text;
+        return false;
+    }
+    bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+}
+
+void FakeDialogs::critical(QWidget*, const std::string& title, const std::string& text) {
+    shown.push_back({"critical", title, text});
+}
+
+std::optional<std::string> FakeDialogs::openFile(QWidget*, const FilePickerSpec& spec) {
+    shown.push_back({"pick", spec.title, spec.startFolder});
+    pickSpecs.push_back(spec);
+    if (pickAnswers.empty()) {
+        ADD_FAILURE() << "unscripted file pick: " << spec.title;
+        return std::nullopt;
+    }
+    auto answer = pickAnswers.front();
+    pickAnswers.pop_front();
+    return answer;
+}
+
+void FakeDialogs::setClipboardText(const std::string& text) { clipboard = text; }
+
+std::vector<std::string> FakeDialogs::infos() const {
+    std::vector<std::string> out;
+    for (const auto& s : shown)
+        if (s.kind == "info") out.push_back(s.text);
+    return out;
+}

@@ -1,0 +1,46 @@
+#include "support/TestApp.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <cstdlib>
+
+#include "support/core/StandIns.h"
+
+TestApp::TestApp() : registry(root.file("registry.reg")) {
+    packFolder = root.mkdir("pack");
+    programFolder = root.mkdir("pack/keldwyn");
+    openLog = root.file("xdg-open.log");
+    writeRecordingProgram(root.file("bin/xdg-open"), openLog);
+    const char* path = std::getenv("PATH");
+    savedPath_ = path ? path : "";
+    setenv("PATH", (root.file("bin") + ":" + savedPath_).c_str(), 1);
+
+    app.programFolder = programFolder;
+    app.exeName = "Corvane";
+    app.versionMajor = 2;
+    app.versionMinor = 0;
+    app.versionRevision = 10;
+    app.webSite = "http://127.0.0.1:9";
+    app.dialogs = &dialogs;
+    app.shell = &shell;
+    app.registry = &registry;
+    app.clock = &clock;
+    app.endProcess = [this](int code) {
+        endedWith = code;
+        // The process would be gone: close every window so a modal show returns.
+        if (QApplication::instance())
+            for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    };
+}
+
+TestApp::~TestApp() { setenv("PATH", savedPath_.c_str(), 1); }
+
+std::string TestApp::makeGameFolder(const std::string& relative, bool withExpansion, bool withPatch) {
+    std::string folder = root.mkdir(relative);
+    root.write(relative + "/war3.mpq", "mpq");
+    if (withExpansion) root.write(relative + "/War3x.mpq", "mpq");
+    if (withPatch) root.write(relative + "/War3Patch.mpq", "mpq");
+    root.mkdir(relative + "/Maps");
+    writeRecordingProgram(folder + "/War3.exe", folder + "/war3.log");
+    return folder;
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "common/App.h"
+#include "common/Shared.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "support/FakeDialogs.h"
+#include "support/core/TempDir.h"
+
+class InstantClock : public Clock {
+public:
+    int slept = 0;
+    void sleepMs(int milliseconds) override { slept += milliseconds; }
+};
+
+// A run's App and Shared over a temporary pack layout:
+//   <root>/pack/keldwyn      the program's folder
+//   <root>/registry.reg      the registry store
+//   <root>/bin/xdg-open      a recorder put first on PATH, so web pages and folders open nowhere
+// Dialogs are scripted; the shell and the registry are the real ones.
+struct TestApp {
+    TempDir root;
+    std::string packFolder;
+    std::string programFolder;
+    std::string openLog;  // what xdg-open was asked to open
+    FakeDialogs dialogs;
+    SystemShell shell;
+    RegistryStore registry;
+    InstantClock clock;
+    App app;
+    Shared shared;
+    std::optional<int> endedWith;
+
+    TestApp();
+    ~TestApp();
+
+    // A game folder with "war3.mpq" (and optionally "War3x.mpq", "War3Patch.mpq") and a
+    // recording "War3.exe" whose log is <folder>/war3.log.
+    std::string makeGameFolder(const std::string& relative, bool withExpansion = true, bool withPatch = true);
+
+private:
+    std::string savedPath_;
+};

@@ -1,0 +1,50 @@
+#include "support/core/StandIns.h"
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "support/core/TempDir.h"
+
+void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode) {
+    // The record is written to a side file and appended in one step, so a reader never sees half a run.
+    std::string script =
+        "#!/bin/sh\n"
+        "tmp=\"" + logPath + ".$$\"\n"
+        "{ printf 'cwd=%s\\n' \"$(pwd -P)\"; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; printf -- '---\\n'; } > \"$tmp\"\n"
+        "cat \"$tmp\" >> \"" + logPath + "\"\n"
+        "rm -f \"$tmp\"\n"
+        "exit " + std::to_string(exitCode) + "\n";
+    writeFile(path, script, true);
+}
+
+std::vector<RecordedRun> readRecordedRuns(const std::string& logPath) {
+    std::vector<RecordedRun> runs;
+    if (!std::filesystem::exists(logPath)) return runs;
+    std::istringstream in(readFile(logPath));
+    std::string line;
+    RecordedRun current;
+    while (std::getline(in, line)) {
+        if (line == "---") {
+            runs.push_back(current);
+            current = {};
+        } else if (line.rfind("cwd=", 0) == 0) {
+            current.cwd = line.substr(4);
+        } else if (line.rfind("arg=", 0) == 0) {
+            current.args.push_back(line.substr(4));
+        } else if (!current.args.empty()) {
+            current.args.back() += "\n" + line;  // an argument that held a line break
+        }
+    }
+    return runs;
+}
+
+std::vector<RecordedRun> waitForRecordedRuns(const std::string& logPath, std::size_t count, int timeoutMs) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto runs = readRecordedRuns(logPath);
+        if (runs.size() >= count || std::chrono::steady_clock::now() > until) return runs;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}

@@ -1,0 +1,61 @@
+#include "support/core/TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <stdlib.h>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "corvane-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests make files read-only; give the owner write access back so removal succeeds.
+    for (auto it = fs::recursive_directory_iterator(path_, ec); it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& relative) const { return path_ + "/" + relative; }
+
+std::string TempDir::write(const std::string& relative, const std::string& content, bool executable) const {
+    std::string p = file(relative);
+    writeFile(p, content, executable);
+    return p;
+}
+
+std::string TempDir::read(const std::string& relative) const { return readFile(file(relative)); }
+
+bool TempDir::exists(const std::string& relative) const { return fs::exists(file(relative)); }
+
+std::string TempDir::mkdir(const std::string& relative) const {
+    std::string p = file(relative);
+    fs::create_directories(p);
+    return p;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& content, bool executable) {
+    fs::create_directories(fs::path(path).parent_path());
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out) throw std::runtime_error("cannot write " + path);
+        out << content;
+    }
+    if (executable) fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + relative
+    std::string file(const std::string& relative) const;
+    // Writes a file (creating its folders); with executable it gets the run bits.
+    std::string write(const std::string& relative, const std::string& content, bool executable = false) const;
+    std::string read(const std::string& relative) const;
+    bool exists(const std::string& relative) const;
+    std::string mkdir(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+// Reads and writes whole files by absolute path.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content, bool executable = false);
