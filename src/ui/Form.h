@@ -1,9 +1,13 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
+#include <QAbstractButton>
 #include <string>
 
-class QAbstractButton;
+class QGroupBox;
+class QIcon;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace ui::detail {
@@ -47,13 +51,20 @@ protected:
 
 private:
     bool unloaded_ = false;
-    QAbstractButton* cancelButton_ = nullptr;
+    bool centred_ = false;
+    QPointer<QAbstractButton> cancelButton_;
 };
 
-// Small builders for the standard controls; each gets its given name as object name.
+// Small builders for the standard controls; each gets its given name as object name and is
+// placed in twips. Texts are plain: nothing in them is read as markup.
 namespace ui {
+// Wraps words when its height holds more than one line, as tall captions are meant to.
 QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
 QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+// A titled frame that groups controls; place its children relative to it.
+QGroupBox* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
+QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
+                       bool readOnly = false);
 // The application icon, drawn once.
-const class QIcon& applicationIcon();
+const QIcon& applicationIcon();
 }  // namespace ui

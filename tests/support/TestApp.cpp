@@ -44,3 +44,9 @@ std::string TestApp::makeGameFolder(const std::string& relative, bool withExpans
     writeRecordingProgram(folder + "/War3.exe", folder + "/war3.log");
     return folder;
 }
+
+std::string TestApp::forceGameFolder(const std::string& relative) {
+    std::string folder = makeGameFolder(relative);
+    writeFile(configPath(), "[FORCED_PATH]\r\nPATH=" + folder + "\r\n");
+    return folder;
+}

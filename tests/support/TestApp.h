@@ -39,6 +39,10 @@ struct TestApp {
     // A game folder with "war3.mpq" (and optionally "War3x.mpq", "War3Patch.mpq") and a
     // recording "War3.exe" whose log is <folder>/war3.log.
     std::string makeGameFolder(const std::string& relative, bool withExpansion = true, bool withPatch = true);
+    // A game folder stored as the forced one in "config.cfg", so discovery finds it without a window.
+    std::string forceGameFolder(const std::string& relative);
+    // The settings file's path and whole text ("" when absent).
+    std::string configPath() const { return programFolder + "/config.cfg"; }
 
 private:
     std::string savedPath_;

@@ -1,0 +1,34 @@
+#include "common/Standard.h"
+
+#include <QWidget>
+
+#include "common/App.h"
+#include "platform/Shell.h"
+#include "ui/Dialogs.h"
+
+void ShowInfo(App& app, const std::string& prompt) { app.dialogs->info(nullptr, "Corvane - By Dunmarrow", prompt); }
+
+int ExecuteFile(App& app, const std::string& operation, const std::string& file, const std::string& parameters,
+                const std::string& directory, int showCmd, bool wait) {
+    if (!wait) return app.shell->execute(operation, file, parameters, directory, showCmd);
+    app.shell->setCurrentDirectory(directory);
+    // One command text, file unquoted, exactly one blank before the parameters.
+    return app.shell->runAndWait(file + " " + parameters);
+}
+
+void SetTopMost(QWidget* window, bool onTop) {
+    // Changing window flags re-creates a native window; done before the first show it costs nothing.
+    bool wasVisible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible) window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool CloseWarcraftWindow() { return false; }
+
+std::string BytesToStr(int a, int b, int c, int d) {
+    return std::string{static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), static_cast<char>(d)};
+}
+
+std::string WebAddress(const App& app, const std::string& pathAndQuery) { return app.webSite + pathAndQuery; }

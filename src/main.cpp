@@ -1,0 +1,70 @@
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "common/App.h"
+#include "common/BuildConfig.h"
+#include "common/Shared.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "startup/Main.h"
+#include "ui/Dialogs.h"
+
+namespace {
+
+class SystemClock : public Clock {
+public:
+    void sleepMs(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+};
+
+// Where the executable file really is: the program's folder is that file's folder.
+std::string executablePath(const char* fallback) {
+    char buffer[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return fallback;
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string exe = executablePath(argv[0]);
+
+    QtDialogs dialogs;
+    SystemShell shell;
+    RegistryStore registry(RegistryStore::defaultPath());
+    SystemClock clock;
+
+    App app;
+    app.programFolder = paths::parentOf(exe);
+    app.exeName = paths::fileNameOf(exe);
+    app.versionMajor = CORVANE_VERSION_MAJOR;
+    app.versionMinor = CORVANE_VERSION_MINOR;
+    app.versionRevision = CORVANE_VERSION_REVISION;
+    app.webSite = CORVANE_WEB_SITE;
+    app.dialogs = &dialogs;
+    app.shell = &shell;
+    app.registry = &registry;
+    app.clock = &clock;
+    // The run ends here and now, windows and all, as the classic End did.
+    app.endProcess = [](int code) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    };
+
+    // The command line as one text: the arguments joined by single blanks.
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+
+    Shared shared;
+    Main(app, shared, commandLine);
+    return 0;
+}

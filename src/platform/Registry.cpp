@@ -1,0 +1,544 @@
+#include "platform/Registry.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view Signature = "Windows Registry Editor Version 5.00";
+
+constexpr RegRoot AllRoots[] = {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine, RegRoot::Users,
+                                RegRoot::CurrentConfig};
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// A key below a root: its path components in the case they were first written with.
+struct Key {
+    RegRoot root;
+    std::vector<std::string> path;
+    std::vector<std::pair<std::string, RegValue>> values;  // in the order written
+};
+
+bool samePath(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!sameName(a[i], b[i])) return false;
+    return true;
+}
+
+// True when `inner` lies strictly below `outer`.
+bool isBelow(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
+    if (inner.size() <= outer.size()) return false;
+    for (std::size_t i = 0; i < outer.size(); ++i)
+        if (!sameName(inner[i], outer[i])) return false;
+    return true;
+}
+
+// "Software\\X\\" and "\\Software\\\\X" name the same key.
+std::vector<std::string> splitPath(std::string_view subKey) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= subKey.size()) {
+        std::size_t end = subKey.find('\\', start);
+        if (end == std::string_view::npos) end = subKey.size();
+        if (end > start) parts.emplace_back(subKey.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Names the file cannot carry: a line break (or NUL) would split the line it is written on.
+bool storableName(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
+
+class Hive {
+public:
+    std::vector<Key> keys;  // in file order, then order of creation
+
+    Key* find(RegRoot root, const std::vector<std::string>& path) {
+        for (Key& k : keys)
+            if (k.root == root && samePath(k.path, path)) return &k;
+        return nullptr;
+    }
+    const Key* find(RegRoot root, const std::vector<std::string>& path) const {
+        return const_cast<Hive*>(this)->find(root, path);
+    }
+
+    bool hasSubkeys(RegRoot root, const std::vector<std::string>& path) const {
+        for (const Key& k : keys)
+            if (k.root == root && isBelow(k.path, path)) return true;
+        return false;
+    }
+
+    bool exists(RegRoot root, const std::vector<std::string>& path) const {
+        return path.empty() || find(root, path) || hasSubkeys(root, path);
+    }
+
+    // The key with every missing key on its way; `created` tells whether anything was added.
+    Key& ensure(RegRoot root, const std::vector<std::string>& path, bool& created) {
+        // A new key below existing ones takes their spelling for the shared part of its path.
+        std::vector<std::string> spelled;
+        Key* key = path.empty() ? find(root, path) : nullptr;
+        if (path.empty() && !key) {
+            keys.push_back(Key{root, {}, {}});
+            created = true;
+            key = &keys.back();
+        }
+        for (const std::string& part : path) {
+            spelled.push_back(part);
+            key = find(root, spelled);
+            if (!key) {
+                keys.push_back(Key{root, spelled, {}});
+                created = true;
+                key = &keys.back();
+            }
+            spelled = key->path;
+        }
+        return *key;
+    }
+};
+
+// ---- reading the export format -------------------------------------------------------------
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A quoted text starting at s[pos] == '"'; `\\` and `\"` stand for themselves.
+// Leaves pos after the closing quote.
+std::optional<std::string> parseQuoted(std::string_view s, std::size_t& pos) {
+    if (pos >= s.size() || s[pos] != '"') return std::nullopt;
+    std::string out;
+    for (std::size_t i = pos + 1; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '"') {
+            pos = i + 1;
+            return out;
+        }
+        if (c == '\\') {
+            if (++i >= s.size()) return std::nullopt;
+            c = s[i];
+        }
+        out += c;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> parseHexBytes(std::string_view s) {
+    std::string out;
+    s = trim(s);
+    if (s.empty()) return out;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t comma = s.find(',', start);
+        std::string_view item = trim(s.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (item.empty() || item.size() > 2) {
+            // a hand-edited list may end with a comma
+            if (item.empty() && comma == std::string_view::npos && !out.empty()) return out;
+            return std::nullopt;
+        }
+        int v = 0;
+        for (char c : item) {
+            int d = hexDigit(c);
+            if (d < 0) return std::nullopt;
+            v = v * 16 + d;
+        }
+        out += static_cast<char>(v);
+        if (comma == std::string_view::npos) return out;
+        start = comma + 1;
+    }
+}
+
+std::optional<RegValue> parseData(std::string_view s) {
+    s = trim(s);
+    if (!s.empty() && s.front() == '"') {
+        std::size_t pos = 0;
+        auto text = parseQuoted(s, pos);
+        if (!text || !trim(s.substr(pos)).empty()) return std::nullopt;
+        return RegValue{regtype::Sz, *text + '\0'};
+    }
+    if (s.starts_with("dword:")) {
+        std::string_view digits = s.substr(6);
+        if (digits.empty() || digits.size() > 8) return std::nullopt;
+        std::uint32_t v = 0;
+        for (char c : digits) {
+            int d = hexDigit(c);
+            if (d < 0) return std::nullopt;
+            v = v * 16 + static_cast<std::uint32_t>(d);
+        }
+        std::string data(4, '\0');
+        for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        return RegValue{regtype::Dword, data};
+    }
+    if (s.starts_with("hex:")) {
+        auto bytes = parseHexBytes(s.substr(4));
+        if (!bytes) return std::nullopt;
+        return RegValue{regtype::Binary, *bytes};
+    }
+    if (s.starts_with("hex(")) {
+        std::size_t close = s.find("):");
+        if (close == std::string_view::npos || close == 4 || close > 12) return std::nullopt;
+        std::uint32_t type = 0;
+        for (char c : s.substr(4, close - 4)) {
+            int d = hexDigit(c);
+            if (d < 0) return std::nullopt;
+            type = type * 16 + static_cast<std::uint32_t>(d);
+        }
+        auto bytes = parseHexBytes(s.substr(close + 2));
+        if (!bytes) return std::nullopt;
+        return RegValue{type, *bytes};
+    }
+    return std::nullopt;
+}
+
+// Logical lines: ends of either kind, a trailing backslash joins the next line (whose
+// leading blanks are dropped).
+std::vector<std::string> logicalLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::string pending;
+    bool continuing = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        start = end == std::string_view::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (continuing) line = trim(line);
+        if (!line.empty() && line.back() == '\\' && line.front() != ';' && line.front() != '[') {
+            pending += line.substr(0, line.size() - 1);
+            continuing = true;
+            continue;
+        }
+        pending += line;
+        lines.push_back(std::move(pending));
+        pending.clear();
+        continuing = false;
+    }
+    if (continuing) lines.push_back(std::move(pending));
+    return lines;
+}
+
+std::optional<Hive> parse(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    Hive hive;
+    Key* current = nullptr;
+    bool signed_ = false;
+    for (const std::string& raw : logicalLines(text)) {
+        std::string_view line = trim(raw);
+        if (line.empty() || line.front() == ';') continue;
+        if (!signed_) {
+            if (line != Signature) return std::nullopt;
+            signed_ = true;
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.back() != ']') return std::nullopt;
+            std::string_view full = line.substr(1, line.size() - 2);
+            std::size_t sep = full.find('\\');
+            std::string_view rootText = full.substr(0, sep);
+            std::optional<RegRoot> root;
+            for (RegRoot r : AllRoots)
+                if (sameName(rootText, rootName(r))) root = r;
+            if (!root) return std::nullopt;  // also a "[-key]" removal, which this store never writes
+            bool created = false;
+            current = &hive.ensure(*root, splitPath(sep == std::string_view::npos ? "" : full.substr(sep + 1)), created);
+            continue;
+        }
+        if (!current) return std::nullopt;
+        std::string name;
+        std::size_t pos = 0;
+        if (line.front() == '@') {
+            pos = 1;
+        } else {
+            auto quoted = parseQuoted(line, pos);
+            if (!quoted) return std::nullopt;
+            name = std::move(*quoted);
+        }
+        while (pos < line.size() && isBlank(line[pos])) ++pos;
+        if (pos >= line.size() || line[pos] != '=') return std::nullopt;
+        auto value = parseData(line.substr(pos + 1));
+        if (!value) return std::nullopt;
+        auto& values = current->values;
+        auto it = values.begin();
+        while (it != values.end() && !sameName(it->first, name)) ++it;
+        if (it != values.end()) it->second = std::move(*value);
+        else values.emplace_back(std::move(name), std::move(*value));
+    }
+    return hive;
+}
+
+// ---- writing the export format -------------------------------------------------------------
+
+std::string escaped(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string hexList(std::string_view data) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if (i) out += ',';
+        out += digits[b >> 4];
+        out += digits[b & 0xF];
+    }
+    return out;
+}
+
+std::string formatData(const RegValue& v) {
+    if (v.type == regtype::Sz && !v.data.empty() && v.data.back() == '\0') {
+        std::string_view text(v.data.data(), v.data.size() - 1);
+        if (text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos) return '"' + escaped(text) + '"';
+    }
+    if (v.type == regtype::Dword && v.data.size() == 4) {
+        std::uint32_t n = 0;
+        for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v.data[i]);
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "dword:%08x", n);
+        return buf;
+    }
+    if (v.type == regtype::Binary) return "hex:" + hexList(v.data);
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "hex(%x):", v.type);
+    return buf + hexList(v.data);
+}
+
+std::string format(const Hive& hive) {
+    std::string out(Signature);
+    out += "\r\n\r\n";
+    for (const Key& k : hive.keys) {
+        out += '[';
+        out += rootName(k.root);
+        for (const std::string& part : k.path) out += '\\' + part;
+        out += "]\r\n";
+        for (const auto& [name, value] : k.values) {
+            out += name.empty() ? std::string("@") : '"' + escaped(name) + '"';
+            out += '=' + formatData(value) + "\r\n";
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+// ---- the file --------------------------------------------------------------------------------
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult readWhole(const std::string& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return ReadResult::Failed;
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Ok;
+}
+
+// What the store holds right now: a missing or unreadable-as-registry file is empty.
+Hive load(const std::string& path) {
+    std::string text;
+    if (readWhole(path, text) != ReadResult::Ok) return {};
+    auto hive = parse(text);
+    return hive ? std::move(*hive) : Hive{};
+}
+
+bool pathTaken(const std::string& p) {
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+// Keeps the bytes of a file we could not understand: the user may want them back.
+bool moveAside(const std::string& path) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string base = path + ".broken-" + stamp;
+    std::string target = base;
+    for (int n = 1; pathTaken(target); ++n) {
+        if (n > 1000) return false;
+        target = base + "-" + std::to_string(n);
+    }
+    return ::rename(path.c_str(), target.c_str()) == 0;
+}
+
+class FileLock {
+public:
+    explicit FileLock(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) return;
+        int r;
+        do r = ::flock(fd_, LOCK_EX);
+        while (r < 0 && errno == EINTR);
+        if (r < 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Read-modify-write under the lock. `change` edits the hive and tells whether it succeeded
+// and whether anything changed; nothing is written when nothing changed.
+template <typename Change>
+bool update(const std::string& path, Change change) {
+    try {
+        std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty()) {
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            if (ec) return false;
+        }
+        FileLock lock(path + ".lock");
+        if (!lock.held()) return false;
+
+        std::string text;
+        ReadResult r = readWhole(path, text);
+        if (r == ReadResult::Failed) return false;
+        std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
+        const bool broken = !hive;
+        if (broken) hive = Hive{};
+
+        bool changed = false;
+        if (!change(*hive, changed)) return false;
+        if (!changed) return true;
+        if (broken && !moveAside(path)) return false;
+        writeFileAtomically(path, format(*hive));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+const char* rootName(RegRoot root) {
+    switch (root) {
+        case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+        case RegRoot::CurrentUser: return "HKEY_CURRENT_USER";
+        case RegRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+        case RegRoot::Users: return "HKEY_USERS";
+        case RegRoot::CurrentConfig: return "HKEY_CURRENT_CONFIG";
+    }
+    return "HKEY_CURRENT_USER";
+}
+
+RegistryStore::RegistryStore(std::string filePath) : path_(std::move(filePath)) {}
+
+std::string RegistryStore::defaultPath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config) return std::string(config) + "/corvane/registry.reg";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && *h) home = h;
+    else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    return home + "/.config/corvane/registry.reg";
+}
+
+bool RegistryStore::keyExists(RegRoot root, const std::string& subKey) const {
+    return load(path_).exists(root, splitPath(subKey));
+}
+
+std::optional<RegValue> RegistryStore::queryValue(RegRoot root, const std::string& subKey, const std::string& name) const {
+    Hive hive = load(path_);
+    const Key* key = hive.find(root, splitPath(subKey));
+    if (!key) return std::nullopt;
+    for (const auto& [n, v] : key->values)
+        if (sameName(n, name)) return v;
+    return std::nullopt;
+}
+
+bool RegistryStore::createKey(RegRoot root, const std::string& subKey) {
+    auto path = splitPath(subKey);
+    for (const std::string& part : path)
+        if (!storableName(part)) return false;
+    return update(path_, [&](Hive& hive, bool& changed) {
+        hive.ensure(root, path, changed);
+        return true;
+    });
+}
+
+bool RegistryStore::setValue(RegRoot root, const std::string& subKey, const std::string& name, const RegValue& value) {
+    auto path = splitPath(subKey);
+    for (const std::string& part : path)
+        if (!storableName(part)) return false;
+    if (!storableName(name)) return false;
+    return update(path_, [&](Hive& hive, bool& changed) {
+        Key& key = hive.ensure(root, path, changed);
+        for (auto& [n, v] : key.values) {
+            if (!sameName(n, name)) continue;
+            if (!(v == value)) {
+                v = value;
+                changed = true;
+            }
+            return true;
+        }
+        key.values.emplace_back(name, value);
+        changed = true;
+        return true;
+    });
+}
+
+bool RegistryStore::deleteKey(RegRoot root, const std::string& subKey) {
+    auto path = splitPath(subKey);
+    if (path.empty()) return false;  // a root stays
+    // Nothing to delete: answer without creating the folder or the lock.
+    if (!load(path_).find(root, path)) return false;
+    return update(path_, [&](Hive& hive, bool& changed) {
+        if (!hive.find(root, path) || hive.hasSubkeys(root, path)) return false;
+        std::erase_if(hive.keys, [&](const Key& k) { return k.root == root && samePath(k.path, path); });
+        changed = true;
+        return true;
+    });
+}

@@ -1,0 +1,401 @@
+#include "platform/Shell.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/CommandLine.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeFailure.h"
+
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
+
+namespace {
+
+// Shell results beyond the named ones in Shell: the file is no program this system can run,
+// or the system ran out of resources while starting it.
+constexpr int ErrorBadFormat = 11;
+constexpr int ErrorOutOfMemory = 8;
+
+// ---- Looking at files -------------------------------------------------------------------
+
+bool isRegularFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isExecutableFile(const std::string& path) { return isRegularFile(path) && ::access(path.c_str(), X_OK) == 0; }
+
+// Windows executables begin with "MZ"; openError tells why the file could not be looked at.
+bool isWindowsExecutable(const std::string& path, int& openError) {
+    openError = 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        openError = errno;
+        return false;
+    }
+    char magic[2] = {};
+    ssize_t n;
+    do n = ::read(fd, magic, sizeof magic);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    return n == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (lowerAscii(text[i]) != lowerAscii(prefix[i])) return false;
+    return true;
+}
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
+}
+
+bool isWebAddress(const std::string& file) {
+    for (const char* scheme : {"http://", "https://", "mailto:", "ftp://"})
+        if (startsWithIgnoringCase(file, scheme)) return true;
+    return false;
+}
+
+// The started program runs in another folder than ours, so the paths handed to it must not
+// depend on our working folder.
+std::string absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    std::vector<char> buffer(PATH_MAX);
+    if (!::getcwd(buffer.data(), buffer.size())) return path;
+    return std::string(buffer.data()) + "/" + path;
+}
+
+// name relative to folder (or to our working folder when there is none).
+std::string within(const std::string& folder, const std::string& name) {
+    if (name.empty() || name[0] == '/' || folder.empty()) return name;
+    return folder + "/" + name;
+}
+
+// Search-path lookup with the exact name, as the system's own exec would do it.
+std::string findOnPath(const std::string& name) {
+    const char* variable = std::getenv("PATH");
+    std::string list = variable ? variable : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        std::string folder = list.substr(start, end - start);
+        if (!folder.empty()) {
+            std::string candidate = folder + "/" + name;
+            if (isExecutableFile(candidate)) return absolute(candidate);
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+// ---- Starting a process -----------------------------------------------------------------
+
+// What the child reports through the close-on-exec pipe when it cannot get the program going.
+enum class Stage : int { None, Fork, ChangeFolder, Exec };
+struct StartFailure {
+    Stage stage = Stage::None;
+    int error = 0;
+};
+
+// Everything the child needs, built before fork: after fork only async-signal-safe calls are allowed.
+struct Launch {
+    std::vector<std::string> arguments;
+    std::vector<char*> argv;
+    std::string program;
+    std::string folder;  // empty: keep ours
+
+    Launch(std::string programPath, std::vector<std::string> args, std::string workingFolder)
+        : arguments(std::move(args)), program(std::move(programPath)), folder(std::move(workingFolder)) {
+        for (auto& a : arguments) argv.push_back(a.data());
+        argv.push_back(nullptr);
+    }
+};
+
+[[noreturn]] void reportAndExit(int pipeFd, Stage stage, int error) {
+    StartFailure failure{stage, error};
+    ssize_t ignored = ::write(pipeFd, &failure, sizeof failure);
+    (void)ignored;
+    ::_exit(127);
+}
+
+// Our descriptors (log files, sockets, the registry lock) are none of the started program's business.
+void markInheritedDescriptorsCloseOnExec() {
+#ifdef SYS_close_range
+    if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+#endif
+    struct rlimit limit;
+    long highest = 1024;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) highest = long(limit.rlim_cur);
+    if (highest > 65536) highest = 65536;
+    for (int fd = 3; fd < highest; ++fd) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+// Ignored signals and a blocked mask survive exec; the started program should get a clean start.
+void resetSignals() {
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig = 1; sig < NSIG; ++sig) {
+        struct sigaction current;
+        if (::sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+            struct sigaction byDefault = {};
+            byDefault.sa_handler = SIG_DFL;
+            ::sigaction(sig, &byDefault, nullptr);
+        }
+    }
+}
+
+[[noreturn]] void becomeProgram(const Launch& launch, int pipeFd, bool nullInput) {
+    resetSignals();
+    if (nullInput) {
+        int devNull = ::open("/dev/null", O_RDONLY);
+        if (devNull >= 0 && devNull != STDIN_FILENO) {
+            ::dup2(devNull, STDIN_FILENO);
+            ::close(devNull);
+        }
+    }
+    if (!launch.folder.empty() && ::chdir(launch.folder.c_str()) != 0) reportAndExit(pipeFd, Stage::ChangeFolder, errno);
+    markInheritedDescriptorsCloseOnExec();
+    ::execv(launch.program.c_str(), launch.argv.data());
+    reportAndExit(pipeFd, Stage::Exec, errno);
+}
+
+struct StartOutcome {
+    StartFailure failure;
+    pid_t pid = -1;
+};
+
+void reap(pid_t pid, int* status) {
+    while (::waitpid(pid, status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Starts the program and tells truthfully whether exec succeeded: the pipe closes on exec,
+// or carries the reason when the child gives up. A detached start goes through a short-lived
+// middle process in a new session, so the program is nobody's child of ours and outlives us.
+StartOutcome start(const Launch& launch, bool detached) {
+    StartOutcome result;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        result.failure = {Stage::Fork, errno};
+        return result;
+    }
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        result.failure = {Stage::Fork, errno};
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return result;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (detached) {
+            ::setsid();
+            pid_t grandchild = ::fork();
+            if (grandchild < 0) reportAndExit(fds[1], Stage::Fork, errno);
+            if (grandchild > 0) ::_exit(0);
+        }
+        becomeProgram(launch, fds[1], detached);
+    }
+    ::close(fds[1]);
+    StartFailure reported;
+    std::size_t got = 0;
+    while (got < sizeof reported) {
+        ssize_t n = ::read(fds[0], reinterpret_cast<char*>(&reported) + got, sizeof reported - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += std::size_t(n);
+    }
+    ::close(fds[0]);
+    if (got == sizeof reported) result.failure = reported;
+    if (detached || result.failure.stage != Stage::None) reap(pid, nullptr);
+    else result.pid = pid;
+    return result;
+}
+
+int shellResultOf(const StartFailure& failure) {
+    switch (failure.stage) {
+        case Stage::None: return Shell::Started;
+        case Stage::ChangeFolder:
+            return (failure.error == EACCES || failure.error == EPERM) ? Shell::ErrorAccessDenied : Shell::ErrorPathNotFound;
+        case Stage::Exec:
+            switch (failure.error) {
+                case ENOENT: return Shell::ErrorFileNotFound;
+                case ENOTDIR: return Shell::ErrorPathNotFound;
+                case EACCES:
+                case EPERM: return Shell::ErrorAccessDenied;
+                case ENOEXEC: return ErrorBadFormat;
+                default: return ErrorOutOfMemory;
+            }
+        case Stage::Fork: break;
+    }
+    return ErrorOutOfMemory;
+}
+
+int startDetached(const std::string& program, std::vector<std::string> arguments, const std::string& folder) {
+    return shellResultOf(start(Launch(program, std::move(arguments), folder), true).failure);
+}
+
+// Documents, folders and web addresses go to the desktop's opener.
+int openWithDesktop(const std::string& target, const std::string& folder) {
+    std::string opener = findOnPath("xdg-open");
+    if (opener.empty()) return Shell::ErrorNoAssociation;
+    return startDetached(opener, {opener, target}, isDirectory(folder) ? folder : std::string());
+}
+
+// Without the Windows file manager, "explorer.exe /select,<file>" becomes the desktop's file
+// manager on the folder holding the file, and "explorer.exe <folder>" that folder.
+int openInFileManager(const std::string& parameters, const std::string& folder) {
+    std::vector<std::string> args = splitWindowsCommandLine(parameters);
+    const std::string select = "/select,";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!startsWithIgnoringCase(args[i], select)) continue;
+        // The file manager takes the rest of its command line as the path, so a game folder
+        // with blanks in its name arrives unquoted and in pieces.
+        std::string selected = args[i].substr(select.size());
+        for (std::size_t j = i + 1; j < args.size(); ++j) selected += " " + args[j];
+        std::string file = paths::resolve(within(folder, paths::native(selected)));
+        std::string parent = paths::parentOf(file);
+        if (parent.empty()) parent = folder.empty() ? "." : folder;
+        return openWithDesktop(absolute(parent), folder);
+    }
+    std::string target = args.empty() ? (folder.empty() ? "." : folder)
+                                      : paths::resolve(within(folder, paths::native(args[0])));
+    return openWithDesktop(absolute(target), folder);
+}
+
+struct Located {
+    std::string path;
+    bool found = false;
+    bool folderPartMissing = false;
+};
+
+// A name with a folder part is taken relative to the working folder; a bare name is looked
+// for there first (without regard to case), then on the search path.
+Located locate(const std::string& file, const std::string& folder) {
+    Located result;
+    std::string name = paths::native(file);
+    if (name.empty()) return result;
+    if (name.find(paths::Separator) != std::string::npos) {
+        std::string candidate = paths::resolve(within(folder, name));
+        if (isRegularFile(candidate) || isDirectory(candidate)) {
+            result.path = absolute(candidate);
+            result.found = true;
+        } else {
+            std::string parent = paths::parentOf(candidate);
+            result.folderPartMissing = !parent.empty() && !isDirectory(parent);
+        }
+        return result;
+    }
+    std::string local = paths::resolve(within(folder, name));
+    if (isRegularFile(local) || isDirectory(local)) {
+        result.path = absolute(local);
+        result.found = true;
+        return result;
+    }
+    result.path = findOnPath(name);
+    result.found = !result.path.empty();
+    return result;
+}
+
+std::vector<std::string> withProgramFirst(const std::string& program, std::vector<std::string> args) {
+    args.insert(args.begin(), program);
+    return args;
+}
+
+}  // namespace
+
+int SystemShell::execute(const std::string& /*operation*/, const std::string& file, const std::string& parameters,
+                         const std::string& directory, int /*showCmd*/) {
+    // Every caller asks for "open", and the show command has no meaning for a started program here.
+    if (isWebAddress(file)) return openWithDesktop(file, std::string());
+
+    std::string folder = directory.empty() ? std::string() : paths::resolve(directory);
+    Located target = locate(file, folder);
+    if (!target.found && equalsIgnoringCase(file, "explorer.exe")) return openInFileManager(parameters, folder);
+    if (!folder.empty() && !isDirectory(folder)) return ErrorPathNotFound;
+    if (!target.found) return target.folderPartMissing ? ErrorPathNotFound : ErrorFileNotFound;
+
+    if (isDirectory(target.path)) return openWithDesktop(target.path, folder);
+    int openError = 0;
+    if (isWindowsExecutable(target.path, openError)) {
+        std::string wine = findOnPath("wine");
+        if (wine.empty()) return ErrorNoAssociation;
+        return startDetached(wine, withProgramFirst(wine, withProgramFirst(target.path, splitWindowsCommandLine(parameters))),
+                             folder);
+    }
+    if (::access(target.path.c_str(), X_OK) == 0)
+        return startDetached(target.path, withProgramFirst(target.path, splitWindowsCommandLine(parameters)), folder);
+    if (openError == EACCES || openError == EPERM) return ErrorAccessDenied;
+    return openWithDesktop(target.path, folder);
+}
+
+void SystemShell::setCurrentDirectory(const std::string& directory) {
+    std::string folder = paths::resolve(directory);
+    if (folder.empty()) failure::raise(failure::PathNotFound);
+    if (::chdir(folder.c_str()) != 0) failure::raise(errno == EACCES ? failure::PermissionDenied : failure::PathNotFound);
+}
+
+// The child shares our standard input, output and error, so a console tool's messages land
+// where ours do. A child killed by a signal gives 128 + the signal number, as shells report it.
+int SystemShell::runAndWait(const std::string& command) {
+    std::vector<std::string> args = splitWindowsCommandLine(command);
+    if (args.empty()) failure::raise(failure::FileNotFound);
+
+    std::string name = paths::native(args[0]);
+    std::string program;
+    if (name.find(paths::Separator) != std::string::npos) {
+        program = paths::resolve(name);
+        if (!isRegularFile(program)) failure::raise(failure::FileNotFound);
+    } else {
+        std::string local = paths::resolve(name);
+        program = isRegularFile(local) ? local : findOnPath(name);
+        if (program.empty()) failure::raise(failure::FileNotFound);
+    }
+    program = absolute(program);
+    args[0] = program;
+
+    std::string executable = program;
+    int openError = 0;
+    if (isWindowsExecutable(program, openError)) {
+        // Without wine the system may still know how to run it, so it is tried directly then.
+        std::string wine = findOnPath("wine");
+        if (!wine.empty()) {
+            executable = wine;
+            args = withProgramFirst(wine, std::move(args));
+        }
+    }
+
+    StartOutcome started = start(Launch(executable, std::move(args), std::string()), false);
+    if (started.failure.stage != Stage::None) {
+        int error = started.failure.error;
+        failure::raise((error == EACCES || error == EPERM) ? failure::PermissionDenied : failure::FileNotFound);
+    }
+    int status = 0;
+    reap(started.pid, &status);
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return status;
+}

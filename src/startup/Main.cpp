@@ -1,0 +1,180 @@
+#include "startup/Main.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "common/App.h"
+#include "common/Shared.h"
+#include "common/Standard.h"
+#include "common/Text.h"
+#include "gamepath/FrmSetPath.h"
+#include "gamepath/GetWC3Path.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeFailure.h"
+#include "registry/FileAssociations.h"
+#include "registry/RegistryManager.h"
+#include "testing/FrmLoading.h"
+#include "ui/Guard.h"
+
+namespace {
+
+const char* const ConfigFile = "\\config.cfg";
+
+// The first option split at every "=": part 0 is its name, part 1 its value.
+struct FirstOption {
+    std::vector<std::string> parts;
+
+    const std::string& value() const { return partAt(parts, 1); }
+    bool hasValue() const { return parts.size() >= 2; }
+    bool hasExactlyOneEquals() const { return parts.size() == 2; }
+};
+
+// Loads a window, shows it modally and unloads it. A window that unloaded itself while
+// loading is not shown.
+template <class Window>
+void runWindow(App& app, Shared& shared) {
+    Window window(app, shared);
+    window.load();
+    window.showModal();
+}
+
+void loadMap(App& app, Shared& shared, const FirstOption& option) {
+    const std::string& value = option.value();
+    if (value.empty()) {
+        ShowInfo(app, "Missing path.");
+        return;
+    }
+    // The value keeps the blank before a following option; only the lookup trims it.
+    shared.ArgValue = value;
+    shared.TargetFile = fso::GetFile(trimBlanks(value));
+    runWindow<FrmLoading>(app, shared);
+}
+
+void runMenuCommand(App& app, Shared& shared, const FirstOption& option) {
+    const std::string& n = option.value();
+    std::string path = ReadIniValue(app, "CSTMENU", "MNU_PATH_" + n, ConfigFile);
+    shared.TargetFile = fso::GetFile(path);
+    std::string arguments = ReadIniValue(app, "CSTMENU", "MNU_ARG_" + n, ConfigFile);
+    ExecuteFile(app, "open", shared.TargetFile->Name(), arguments, shared.TargetFile->ParentFolder(), 1, false);
+}
+
+void forceGamePath(App& app, Shared&, const FirstOption& option) {
+    if (!option.hasExactlyOneEquals()) return;
+    if (option.value() != ReadIniValue(app, "FORCED_PATH", "PATH", ConfigFile))
+        WriteIniValue(app, "FORCED_PATH", "PATH", option.value(), ConfigFile);
+}
+
+void setFileAssociations(App& app, Shared& shared, const FirstOption& option) {
+    if (!option.hasExactlyOneEquals()) return;
+    bool restore;
+    if (option.value() == "ON")
+        restore = false;
+    else if (option.value() == "OFF")
+        restore = true;
+    else
+        return;
+    RegisterEditorFileType(app, shared, restore, "Scenario", ".w3m");
+    RegisterPlayVerbs(app, restore, "Scenario");
+    RegisterEditorFileType(app, shared, restore, "ScenarioEx", ".w3x");
+    RegisterPlayVerbs(app, restore, "ScenarioEx");
+    RegisterEditorFileType(app, shared, restore, "Campaign", ".w3n");
+    RegisterPlayVerbs(app, restore, "Campaign");
+    RegisterEditorFileType(app, shared, restore, "AIData", ".wai");
+}
+
+using Action = void (*)(App&, Shared&, const FirstOption&);
+
+struct Mode {
+    const char* name;
+    Action action;
+};
+
+// Compared in this order; the first name that matches runs. Modes whose windows are not part
+// of this build are absent and answer "Missing arguments...".
+const Mode Modes[] = {
+    {"loadmap", loadMap},
+    {"command", runMenuCommand},
+    {"setwc3path", [](App& app, Shared& shared, const FirstOption&) { runWindow<FrmSetPath>(app, shared); }},
+    {"forcewc3path", forceGamePath},
+    {"sfa", setFileAssociations},
+};
+
+void runMode(App& app, Shared& shared, const std::string& commandLine) {
+    shared.CmdArgs = splitAll(commandLine, "--");
+    if (shared.CmdArgs.empty()) {
+        ShowInfo(app, "Missing arguments...");
+        return;
+    }
+    FirstOption option{splitAll(partAt(shared.CmdArgs, 1), "=")};
+    shared.WC3Path = GetWC3Path(app, shared, true);
+    std::string name = toLower(partAt(option.parts, 0));
+    for (const Mode& mode : Modes) {
+        if (name == mode.name) {
+            mode.action(app, shared, option);
+            return;
+        }
+    }
+    ShowInfo(app, "Missing arguments...");
+}
+
+std::string reportOf(const App& app, const RuntimeFailure& failure) {
+    return joinLines({"Vesk " + std::to_string(app.versionMajor) + "." + std::to_string(app.versionMinor) + "." +
+                          std::to_string(app.versionRevision) + " Error",
+                      "Produced by: " + failure.source, "Description: " + failure.description, "",
+                      "You will be redirected to Dunmarrow to report the issue..."});
+}
+
+// The report, then the forum's reply page, whatever else fails on the way.
+void report(App& app, const RuntimeFailure& failure) {
+    try {
+        ShowInfo(app, reportOf(app, failure));
+        ExecuteFile(app, "open", WebAddress(app, ForumReplyPage), "", "", 1, false);
+    } catch (...) {
+    }
+}
+
+std::optional<RuntimeFailure> trapped(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const RuntimeFailure& failure) {
+        return failure;
+    } catch (const std::exception& error) {
+        return RuntimeFailure(5, error.what());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void WriteVersionLua(const App& app, const Shared& shared) {
+    fso::WriteTextFile(paths::join(shared.PackFolder, "\\Version.lua"),
+                       "VeskVersionTxt = \"Vesk version " + std::to_string(app.versionMajor) + "." +
+                           std::to_string(app.versionMinor) + "." + std::to_string(app.versionRevision) + "\"" + CRLF);
+}
+
+bool InIDE() { return false; }
+
+void Main(App& app, Shared& shared, const std::string& commandLine) {
+    // A failure in an event procedure of a shown window gets the same report and ends the run.
+    ui::setFailureHandler([&app](const RuntimeFailure& failure) {
+        report(app, failure);
+        app.endProcess(0);
+    });
+
+    // Finding the pack root and writing "Version.lua" come before the trap; their failures are
+    // reported the same way.
+    std::optional<RuntimeFailure> pending = trapped([&] {
+        std::string programFolder = fso::GetFolder(app.programFolder).Path();
+        if (paths::parentOf(programFolder) == programFolder) failure::raise(failure::PathNotFound);
+        shared.PackFolder = fso::GetFolder(paths::parentOf(programFolder)).Path();
+        WriteVersionLua(app, shared);
+    });
+    if (!pending) pending = trapped([&] { runMode(app, shared, commandLine); });
+
+    if (pending) report(app, *pending);
+    shared.TargetFile.reset();
+    shared.PackFolder.clear();
+    app.endProcess(0);
+}

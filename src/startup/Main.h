@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+struct App;
+struct Shared;
+
+// The whole run: pack root, "Version.lua", command line, game folder, one mode, report, end.
+// Ends the process through app.endProcess; returns only where that returns (in tests).
+void Main(App& app, Shared& shared, const std::string& commandLine);
+
+// Creates or replaces "Version.lua" in the pack root; raises on failure.
+void WriteVersionLua(const App& app, const Shared& shared);
+
+// The built program never runs inside its development environment.
+bool InIDE();

@@ -1,0 +1,190 @@
+#include "testing/FrmLoading.h"
+
+#include <sys/stat.h>
+
+#include <QFont>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QTimer>
+
+#include "common/App.h"
+#include "common/Shared.h"
+#include "common/Standard.h"
+#include "common/Text.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "ui/Guard.h"
+#include "ui/Text.h"
+
+namespace {
+
+const std::string SameNameCaption = "Load the map with the name ";
+const std::string OwnNameCaption =
+    "Load the map with the original name, changed the spaces by \"_\". (recommended for replay sharing). "
+    "Remember: if the map name is too long (including path) this map could not start. New map name: ";
+
+std::string countdownText(int seconds) {
+    return "The map will start in " + std::to_string(seconds) + (seconds == 1 ? " second..." : " seconds...");
+}
+
+// The stock option button keeps its caption on one line; this one wraps it within its width,
+// the mark beside the first line, and the whole block answers a click. text() stays as set.
+class WrappingOption : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        QStyleOptionButton mark = option;
+        mark.rect = QRect(0, 0, width(), fontMetrics().height());
+        mark.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &mark, this);
+        painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, mark);
+
+        const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
+        const QRect textArea = rect().adjusted(mark.rect.right() + 1 + spacing, 0, 0, 0);
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
+        painter.drawItemText(textArea, flags, option.palette, isEnabled(), text(), QPalette::WindowText);
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = fontMetrics().boundingRect(textArea, flags, text()).adjusted(-1, 0, 1, 0);
+            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+        }
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
+std::string quoteWindowsArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count only before a quote: there each one is doubled, and one more escapes the quote.
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    // The closing quote follows: the backslashes before it are doubled too.
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}
+
+FrmLoading::FrmLoading(App& app, Shared& shared) : app_(app), shared_(shared) {
+    setupWindow("Starting map...", 7335, 2775);
+
+    // Made in tab order, so the first that takes the focus is the button.
+    LblInfo = ui::makeLabel(this, "LblInfo", "Note:", 960, 120, 6255, 975);
+    BtnTrigger = ui::makeButton(this, "BtnTrigger", "&Play", 6000, 2280, 1215, 375);
+
+    LblTimer = ui::makeLabel(this, "LblTimer", "The map will start in ", 960, 2400, 1785, 195);
+    QFont bold = LblTimer->font();
+    bold.setBold(true);
+    LblTimer->setFont(bold);
+    LblTimer->adjustSize();
+
+    LoadOption[0] = new QRadioButton(qs(SameNameCaption), this);
+    LoadOption[0]->setObjectName("LoadOption(0)");
+    place(LoadOption[0], 960, 1200, 6255, 255);
+    LoadOption[0]->setChecked(true);
+
+    LoadOption[1] = new WrappingOption(qs(OwnNameCaption), this);
+    LoadOption[1]->setObjectName("LoadOption(1)");
+    place(LoadOption[1], 960, 1560, 6255, 615);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setFrameShape(QFrame::Box);
+    Image1->setScaledContents(true);
+    place(Image1, 120, 120, 735, 750);
+    const QIcon& icon = ui::applicationIcon();
+    if (!icon.isNull()) Image1->setPixmap(icon.pixmap(48, 48));
+
+    Cleaner = new QTimer(this);
+    Cleaner->setObjectName("Cleaner");
+
+    connect(Cleaner, &QTimer::timeout, this, ui::guarded([this] { Cleaner_Timer(); }));
+    connect(BtnTrigger, &QPushButton::clicked, this, ui::guarded([this] { BtnTrigger_Click(); }));
+}
+
+void FrmLoading::load() {
+    // The option's name is not looked at: "--arguments=-window" gives "-window". An option
+    // without "=" has no second piece and fails the load.
+    GameArgs = shared_.CmdArgs.size() == 3 ? partAt(splitAll(shared_.CmdArgs[2], "="), 1) : std::string();
+
+    const std::string mapName = shared_.TargetFile.value().Name();
+    setWindowTitle(qs("Loading: " + mapName + " with " + GameArgs + "..."));
+
+    const std::vector<std::string> pieces = splitAll(mapName, ".");
+    const std::string extension = pieces.empty() ? std::string() : pieces.back();
+    TestMapName = "testmap_" + std::to_string(app_.versionMajor) + "." + std::to_string(app_.versionMinor) + "." +
+                  extension;
+
+    LblInfo->setText(qs("Note: By default, the map will be saved as: " + TestMapName + CRLF + " in: " +
+                        paths::join(shared_.WC3Path, "\\Maps\\Test\\.") + CRLF +
+                        "We don't suggest to use this loading procedure to save a game replay, because the replay "
+                        "will use the temporary map name."));
+
+    Cleaner->setInterval(1000);
+    Cleaner->start();
+    Countdown = 10;
+    LblTimer->setText(qs(countdownText(Countdown)));
+    LblTimer->adjustSize();
+
+    BtnTrigger->setDefault(true);
+
+    LoadOption[0]->setText(qs(SameNameCaption + "'" + TestMapName + "'"));
+    LoadOption[1]->setText(qs(OwnNameCaption + replaceAll(mapName, " ", "_")));
+}
+
+void FrmLoading::Cleaner_Timer() {
+    --Countdown;
+    LblTimer->setText(qs(countdownText(Countdown)));
+    LblTimer->adjustSize();
+    if (Countdown == 0) BtnTrigger_Click();
+}
+
+void FrmLoading::BtnTrigger_Click() {
+    // The countdown ends with the launch: a later tick must not launch again, nor report a
+    // failed launch once a second.
+    Cleaner->stop();
+
+    const fso::File& map = shared_.TargetFile.value();
+    if (LoadOption[1]->isChecked()) TestMapName = replaceAll(map.Name(), " ", "_");
+
+    // Linux game folders may spell "Maps" in any case: the test folder follows the one there is.
+    const std::string testFolder = paths::resolve(paths::join(shared_.WC3Path, "\\Maps\\Test"));
+    if (!fso::FolderExists(testFolder)) fso::CreateFolder(testFolder);
+
+    const std::string copy = paths::resolve(testFolder + paths::Separator + TestMapName);
+    // Copying the map onto itself would only risk its content.
+    if (!sameFile(paths::resolve(map.Path()), copy)) fso::CopyFile(map.Path(), copy, true);
+
+    const std::string relative = paths::fileNameOf(paths::parentOf(testFolder)) + paths::Separator +
+                                 paths::fileNameOf(testFolder) + paths::Separator + paths::fileNameOf(copy);
+    // The game's own arguments go as the user wrote them; the names are ours to keep whole.
+    ExecuteFile(app_, "open", "War3.exe", GameArgs + " -loadfile " + quoteWindowsArgument(relative), shared_.WC3Path,
+                1, false);
+    ExecuteFile(app_, "open", "explorer.exe", "/select," + quoteWindowsArgument(copy), "", 1, false);
+    hide();
+}

@@ -1,0 +1,110 @@
+#include "platform/ProfileFile.h"
+#include "support/core/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using std::nullopt;
+using std::optional;
+using std::string;
+
+TEST(ProfileFile, ReadsValuesAsTheSystemDoes) {
+    const string v254(254, 'a'), v300(300, 'b');
+    struct Case {
+        const char* what;
+        string text, section, key;
+        optional<string> expected;
+    } cases[] = {
+        {"254 chars come back whole", "[s]\nk=" + v254, "s", "k", v254},
+        {"255 chars are cut", "[s]\nk=" + v254 + "Z", "s", "k", v254},
+        {"300 chars are cut", "[s]\nk=" + v300, "s", "k", v300.substr(0, 254)},
+        {"missing section", "[s]\nk=1", "t", "k", nullopt},
+        {"missing key", "[s]\nk=1", "s", "j", nullopt},
+        {"present but empty", "[s]\nk=\nj=1", "s", "k", ""},
+        {"blanks only", "[s]\r\nk= \t \r\n", "s", "k", ""},
+        {"blanks trimmed", "[s]\nk = \t v w \t\n", "s", "k", "v w"},
+        {"double quotes removed", "[s]\nk=\"a b\"", "s", "k", "a b"},
+        {"single quotes removed", "[s]\nk= 'a b' ", "s", "k", "a b"},
+        {"only one pair removed", "[s]\nk=''x''", "s", "k", "'x'"},
+        {"unbalanced quotes kept", "[s]\nk=\"abc'", "s", "k", "\"abc'"},
+        {"lone quote kept", "[s]\nk=\"", "s", "k", "\""},
+        {"empty quotes", "[s]\nk=\"\"", "s", "k", ""},
+        {"case-insensitive names", "[SeCtIoN]\r\nKeY=1\r\n", "section", "kEy", "1"},
+        {"header blanks", "  [ s ] junk\n k =1", "S", "K", "1"},
+        {"first section wins", "[s]\nk=1\n[S]\nk=2\nj=3", "s", "j", nullopt},
+        {"first key wins", "[s]\nk=1\nK=2", "s", "k", "1"},
+        {"line without equals", "[s]\nk\nk=2", "s", "k", "2"},
+        {"equals in value", "[s]\nk=a=b", "s", "k", "a=b"},
+        {"key before any section", "k=1\n[s]\n", "s", "k", nullopt},
+        {"byte-order mark", "\xEF\xBB\xBF[s]\nk=1", "s", "k", "1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(profile::get(c.text, c.section, c.key), c.expected) << c.what;
+}
+
+TEST(ProfileFile, WritesOnlyTheOneLine) {
+    struct Case {
+        const char* what;
+        string before, section, key;
+        optional<string> value;
+        string after;
+    } cases[] = {
+        {"replace in place, comments kept", "; top\n[a]\nx=1\n; mid\ny=2\n\n[b]\nx=3\n", "a", "x", "9",
+         "; top\r\n[a]\r\nx=9\r\n; mid\r\ny=2\r\n\r\n[b]\r\nx=3\r\n"},
+        {"replace keeps the file's key", "[A]\r\n  Key = 1\r\n", "a", "KEY", "2", "[A]\r\n  Key=2\r\n"},
+        {"append after last line of section", "[a]\r\nx=1\r\n\r\n\r\n[b]\r\ny=2\r\n", "A", "Zed", "3",
+         "[a]\r\nx=1\r\nZed=3\r\n\r\n\r\n[b]\r\ny=2\r\n"},
+        {"append to empty section", "[a]\r\n\r\n[b]\r\n", "a", "k", "v", "[a]\r\nk=v\r\n\r\n[b]\r\n"},
+        {"new section at end", "[a]\nx=1", "b", "k", "v", "[a]\r\nx=1\r\n\r\n[b]\r\nk=v\r\n"},
+        {"new section after blank end", "[a]\r\nx=1\r\n\r\n", "b", "k", "v", "[a]\r\nx=1\r\n\r\n[b]\r\nk=v\r\n"},
+        {"new file", "", "b", "k", "v", "[b]\r\nk=v\r\n"},
+        {"empty value is present", "[a]\r\n", "a", "k", "", "[a]\r\nk=\r\n"},
+        {"null deletes only that line", "[a]\r\nx=1\r\nk=2\r\ny=3\r\n[b]\r\nk=4\r\n", "a", "K", nullopt,
+         "[a]\r\nx=1\r\ny=3\r\n[b]\r\nk=4\r\n"},
+        {"deleting a missing key changes nothing", "[a]\nx=1\n", "a", "k", nullopt, "[a]\nx=1\n"},
+        {"deleting from a missing section changes nothing", "[a]\nk=1\n", "b", "k", nullopt, "[a]\nk=1\n"},
+        {"line breaks stripped from names", "", "s\r\nx", "k\ny", "v", "[sx]\r\nky=v\r\n"},
+        {"names cannot make headers or comments", "", "a]b", "[x]=;y", "v", "[ab]\r\nx];y=v\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(profile::set(c.before, c.section, c.key, c.value), c.after) << c.what;
+}
+
+TEST(ProfileFile, AwkwardValuesComeBackExactly) {
+    struct Case {
+        string value, expected;
+    } cases[] = {
+        {" x ", " x "},     {"\tx", "\tx"},           {"x\t", "x\t"},       {"\"abc\"", "\"abc\""},
+        {"'abc'", "'abc'"}, {"'a", "'a"},             {"a\"", "a\""},       {"\"", "\""},
+        {"''", "''"},       {"a=b", "a=b"},           {"=", "="},           {";x", ";x"},
+        {"  ", "  "},       {"", ""},                 {" " + string(253, 'x'), " " + string(253, 'x')},
+        {"one\r\n[evil]\r\nk=1", "one  [evil]  k=1"}, {"a\nk=1\n", "a k=1 "},
+    };
+    const string base = "[s]\r\nk=old\r\nafter=2\r\n[evil]\r\n";
+    for (const auto& c : cases) {
+        string text = profile::set(base, "s", "k", c.value);
+        EXPECT_EQ(profile::get(text, "s", "k"), c.expected) << text;
+        EXPECT_EQ(profile::get(text, "s", "after"), "2") << text;
+        EXPECT_EQ(profile::get(text, "evil", "k"), nullopt) << text;
+    }
+}
+
+TEST(ProfileFile, FileReadsCreateNothingAndWritesCreateWhatIsNeeded) {
+    TempDir dir;
+    const string ini = dir.file("game.ini");
+
+    EXPECT_EQ(profile::read(ini, "s", "k"), nullopt);
+    EXPECT_FALSE(dir.exists("game.ini"));
+    EXPECT_TRUE(profile::write(ini, "s", "k", nullopt));
+    EXPECT_FALSE(dir.exists("game.ini"));
+
+    ASSERT_TRUE(profile::write(ini, "Options", "Name", "Corvane"));
+    EXPECT_EQ(dir.read("game.ini"), "[Options]\r\nName=Corvane\r\n");
+
+    dir.write("game.ini", "; keep me\n[Options]\nName=x\n\n[Other]\nA=1\n");
+    ASSERT_TRUE(profile::write(ini, "options", "Size", "3"));
+    ASSERT_TRUE(profile::write(ini, "OPTIONS", "name", " padded "));
+    ASSERT_TRUE(profile::write(ini, "Other", "A", nullopt));
+    EXPECT_EQ(dir.read("game.ini"), "; keep me\r\n[Options]\r\nName=\" padded \"\r\nSize=3\r\n\r\n[Other]\r\n");
+    EXPECT_EQ(profile::read(ini, "Options", "Name"), " padded ");
+
+    EXPECT_FALSE(profile::write(dir.file("no/such/folder/x.ini"), "s", "k", "v"));
+    EXPECT_FALSE(dir.exists("no"));
+}

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "common/Text.h"
+#include "platform/ProfileFile.h"
+#include "startup/Main.h"
+#include "support/TestApp.h"
+#include "support/WindowDriver.h"
+#include "support/core/StandIns.h"
+
+namespace {
+
+std::string reportFor(const std::string& description) {
+    return joinLines({"Vesk 2.0.10 Error", "Produced by: Corvane", "Description: " + description, "",
+                      "You will be redirected to Dunmarrow to report the issue..."});
+}
+
+const char* const ReplyPage = "http://127.0.0.1:9/index.php?action=post;topic=4263.0";
+
+struct GrammarCase {
+    const char* commandLine;
+    std::vector<std::string> infos;  // boxes shown, in order
+    bool opensReplyPage;
+};
+
+// Outcomes of the command-line grammar with a game folder found on the forced path.
+TEST(MainGrammar, MessagesAndFailuresOfTheFirstOption) {
+    const GrammarCase cases[] = {
+        {"", {"Missing arguments..."}, false},
+        {"--checkupdates", {"Missing arguments..."}, false},
+        {"--CheckUpdates", {"Missing arguments..."}, false},
+        {"--loadmap=", {"Missing path."}, false},
+        {"--LOADMAP= --arguments=-window", {}, true},  // value of one blank is not empty: no such file
+        {"--loadmap", {reportFor("Subscript out of range")}, true},
+        {"--command", {reportFor("Subscript out of range")}, true},
+        {"--", {reportFor("Subscript out of range")}, true},
+        {"no options at all", {reportFor("Subscript out of range")}, true},
+        {"--command=7", {reportFor("File not found")}, true},
+        {"--sfa", {}, false},
+        {"--sfa=on", {}, false},
+        {"--sfa=ON --x", {}, false},
+        {"--sfa=ON=x", {}, false},
+        {"--forcewc3path", {}, false},
+        {"--forcewc3path --x", {"Missing arguments..."}, false},  // the name keeps its blank
+        {"--sfa=ON", {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        TestApp t;
+        t.forceGameFolder("game");
+        Main(t.app, t.shared, c.commandLine);
+        EXPECT_EQ(t.endedWith, 0);
+        auto infos = t.dialogs.infos();
+        if (std::string(c.commandLine) == "--LOADMAP= --arguments=-window") {
+            ASSERT_EQ(infos.size(), 1u);
+            EXPECT_EQ(infos[0].rfind("Vesk 2.0.10 Error", 0), 0u);
+        } else {
+            EXPECT_EQ(infos, c.infos);
+        }
+        auto opened = waitForRecordedRuns(t.openLog, c.opensReplyPage ? 1 : 0, 5000);
+        ASSERT_EQ(opened.size(), c.opensReplyPage ? 1u : 0u);
+        if (c.opensReplyPage) EXPECT_EQ(opened[0].args, std::vector<std::string>{ReplyPage});
+    }
+}
+
+TEST(MainGrammar, EmptyCommandLineDoesNotLookForTheGameFolder) {
+    TestApp t;  // no game folder anywhere: a lookup would show the manual window
+    WindowDriver driver;
+    Main(t.app, t.shared, "");
+    EXPECT_TRUE(driver.seen().isEmpty());
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{"Missing arguments..."});
+}
+
+TEST(MainGrammar, LoadMapValueKeepsItsBlankAndLaterOptionsStay) {
+    TestApp t;
+    t.forceGameFolder("game");
+    std::string map = t.root.mkdir("maps") + "/missing map.w3x";
+    Main(t.app, t.shared, "--loadmap=" + map + " --arguments=-window");
+    EXPECT_EQ(t.shared.ArgValue, map + " ");
+    ASSERT_EQ(t.shared.CmdArgs.size(), 3u);
+    EXPECT_EQ(t.shared.CmdArgs[0], "");
+    EXPECT_EQ(t.shared.CmdArgs[1], "loadmap=" + map + " ");
+    EXPECT_EQ(t.shared.CmdArgs[2], "arguments=-window");
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("File not found")});
+}
+
+TEST(MainGrammar, ValueHoldingDashesIsCutIntoTwoOptions) {
+    TestApp t;
+    t.forceGameFolder("game");
+    Main(t.app, t.shared, "--forcewc3path=/games/old--copy/wc3");
+    EXPECT_EQ(profile::read(t.configPath(), "FORCED_PATH", "PATH"), "/games/old");
+}
+
+TEST(MainVersionFile, WrittenAtEveryStartEvenWhenTheModeFails) {
+    TestApp t;
+    t.forceGameFolder("game");
+    writeFile(t.packFolder + "/Version.lua", "old content that is longer than the new line\r\n");
+    Main(t.app, t.shared, "--loadmap");
+    EXPECT_EQ(readFile(t.packFolder + "/Version.lua"), "VeskVersionTxt = \"Vesk version 2.0.10\"\r\n");
+    EXPECT_EQ(t.shared.PackFolder, "");  // released at the end
+}
+
+TEST(MainVersionFile, ProgramFolderWithoutParentIsReported) {
+    TestApp t;
+    t.app.programFolder = "/";
+    Main(t.app, t.shared, "--sfa=ON");
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("Path not found")});
+    EXPECT_EQ(t.endedWith, 0);
+}
+
+TEST(MainForcedPath, WritesOnlyWhenTheValueDiffers) {
+    TestApp t;
+    std::string game = t.forceGameFolder("game");
+    std::string before = readFile(t.configPath());
+
+    Main(t.app, t.shared, "--forcewc3path=" + game);
+    EXPECT_EQ(readFile(t.configPath()), before);
+
+    TestApp u;
+    u.forceGameFolder("game");
+    Main(u.app, u.shared, "--forcewc3path=/elsewhere/wc3");
+    EXPECT_EQ(profile::read(u.configPath(), "FORCED_PATH", "PATH"), "/elsewhere/wc3");
+    EXPECT_EQ(profile::read(u.configPath(), "FORCED_PATH", "FORCED"), std::nullopt);
+    EXPECT_TRUE(u.dialogs.shown.empty());
+}
+
+TEST(MainCommand, StartsTheStoredProgramWithItsArgumentsInItsFolder) {
+    TestApp t;
+    t.forceGameFolder("game");
+    std::string tool = t.root.file("tools/my tool/run-me");
+    std::string log = t.root.file("tool.log");
+    writeRecordingProgram(tool, log);
+    profile::write(t.configPath(), "CSTMENU", "MNU_PATH_0", tool);
+    profile::write(t.configPath(), "CSTMENU", "MNU_ARG_0", "-x \"two words\" $(touch pwned)");
+
+    Main(t.app, t.shared, "--command=0");
+
+    auto runs = waitForRecordedRuns(log, 1);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].cwd, t.root.file("tools/my tool"));
+    EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-x", "two words", "$(touch", "pwned)"}));
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_FALSE(t.root.exists("tools/my tool/pwned"));
+}
+
+TEST(MainGamePath, SetWc3PathShowsTheWindowTwiceWhenNothingIsFound) {
+    TestApp t;
+    WindowDriver driver;
+    Main(t.app, t.shared, "--setwc3path");
+    // First from discovery, then as the mode itself; the driver closes each showing once.
+    EXPECT_EQ(driver.seen(), (QStringList{"Set Manually Warcraft III path...", "Set Manually Warcraft III path..."}));
+    ASSERT_EQ(t.dialogs.infos().size(), 1u);
+    EXPECT_EQ(t.dialogs.infos()[0].rfind("Dear user: despite all the efforts", 0), 0u);
+    EXPECT_EQ(t.shared.WC3Path, "");
+}
+
+}  // namespace
