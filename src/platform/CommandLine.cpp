@@ -48,3 +48,23 @@ std::vector<std::string> splitWindowsCommandLine(std::string_view text) {
     if (inArgument) arguments.push_back(std::move(current));
     return arguments;
 }
+
+std::string quoteWindowsArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count only before a quote: there each one is doubled, and one more escapes the quote.
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    // The closing quote follows: the backslashes before it are doubled too.
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}

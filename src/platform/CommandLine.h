@@ -8,3 +8,8 @@
 // quote (2n backslashes and a quote give n backslashes and toggle quoting, 2n+1 give n and a
 // literal quote); a doubled quote inside a quoted run is one literal quote.
 std::vector<std::string> splitWindowsCommandLine(std::string_view text);
+
+// One argument written so the Windows command-line rules give it back unchanged: as it is
+// when nothing in it would split or unquote, else in double quotes with its quotes and the
+// backslashes before them escaped.
+std::string quoteWindowsArgument(const std::string& argument);

@@ -16,6 +16,7 @@
 #include "common/Shared.h"
 #include "common/Standard.h"
 #include "common/Text.h"
+#include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "ui/Guard.h"
@@ -69,26 +70,6 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-std::string quoteWindowsArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
-    std::string out = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes count only before a quote: there each one is doubled, and one more escapes the quote.
-        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        out += c;
-    }
-    // The closing quote follows: the backslashes before it are doubled too.
-    out.append(backslashes * 2, '\\');
-    out += '"';
-    return out;
-}
 
 FrmLoading::FrmLoading(App& app, Shared& shared) : app_(app), shared_(shared) {
     setupWindow("Starting map...", 7335, 2775);

@@ -36,8 +36,3 @@ private:
     App& app_;
     Shared& shared_;
 };
-
-// One argument written so the Windows command-line rules give it back unchanged: as it is
-// when nothing in it would split or unquote, else in double quotes with its quotes and the
-// backslashes before them escaped.
-std::string quoteWindowsArgument(const std::string& argument);
