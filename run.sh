@@ -8,5 +8,5 @@ cd "$here"
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF >/dev/null
 cmake --build build/release
-scripts/layout-pack.sh build/release/src/Corvane build/pack
+scripts/layout-pack.sh build/release/src build/pack
 exec build/pack/keldwyn/Corvane "$@"

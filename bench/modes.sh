@@ -10,27 +10,30 @@ cmake --build build/release >/dev/null
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-scripts/layout-pack.sh build/release/src/Corvane "$tmp/pack"
-exe="$tmp/pack/keldwyn/Corvane"
-mkdir -p "$tmp/game" "$tmp/other"
+scripts/layout-pack.sh build/release/src "$tmp/pack"
+mkdir -p "$tmp/game"
 touch "$tmp/game/war3.mpq"
 printf '[FORCED_PATH]\r\nPATH=%s\r\n' "$tmp/game" >"$tmp/pack/keldwyn/config.cfg"
 export XDG_CONFIG_HOME="$tmp/config"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-runs=20
+# The timing runs in one process, so no helper program's start-up is counted.
+python3 - "$tmp/pack/keldwyn/Corvane" "$tmp/game" <<'PY'
+import statistics, subprocess, sys, time
 
-# Prints the median of `runs` timings of the command, in milliseconds.
-median_ms() {
-  for _ in $(seq "$runs"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null
-    end=$(date +%s%N)
-    echo $(((end - start) / 1000))
-  done | sort -n | awk '{t[NR] = $1} END {printf "%.2f", (t[int((NR + 1) / 2)] + t[int(NR / 2) + 1]) / 2 / 1000}'
-}
+exe, game = sys.argv[1], sys.argv[2]
+runs = 20
 
-printf 'median of %d runs\n' "$runs"
-printf '  trivial process (/bin/true): %s ms\n' "$(median_ms /bin/true)"
-printf '  --forcewc3path=<folder>: %s ms\n' "$(median_ms "$exe" "--forcewc3path=$tmp/game")"
-printf '  --sfa=ON:                %s ms\n' "$(median_ms "$exe" --sfa=ON)"
+def median_ms(command):
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        times.append((time.perf_counter() - start) * 1000)
+    return statistics.median(times)
+
+print(f"median wall time of {runs} runs")
+print(f"  trivial process (/bin/true): {median_ms(['/bin/true']):6.2f} ms")
+print(f"  --forcewc3path=<folder>:     {median_ms([exe, '--forcewc3path=' + game]):6.2f} ms")
+print(f"  --sfa=ON:                    {median_ms([exe, '--sfa=ON']):6.2f} ms")
+PY

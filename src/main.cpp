@@ -12,8 +12,8 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "startup/LazyWindowing.h"
 #include "startup/Main.h"
-#include "ui/Dialogs.h"
 
 namespace {
 
@@ -35,13 +35,16 @@ std::string executablePath(const char* fallback) {
 int main(int argc, char** argv) {
     std::string exe = executablePath(argv[0]);
 
-    QtDialogs dialogs;
+    std::string programFolder = paths::parentOf(exe);
+    WindowingLibrary windowing(paths::join(programFolder, "\\" CORVANE_WINDOWING_LIBRARY));
+    LazyDialogs dialogs(windowing);
+    LazyWindows windows(windowing);
     SystemShell shell;
     RegistryStore registry(RegistryStore::defaultPath());
     SystemClock clock;
 
     App app;
-    app.programFolder = paths::parentOf(exe);
+    app.programFolder = programFolder;
     app.exeName = paths::fileNameOf(exe);
     app.versionMajor = CORVANE_VERSION_MAJOR;
     app.versionMinor = CORVANE_VERSION_MINOR;
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     app.shell = &shell;
     app.registry = &registry;
     app.clock = &clock;
+    app.windows = &windows;
     // The run ends here and now, windows and all, as the classic End did.
     app.endProcess = [](int code) {
         std::fflush(nullptr);

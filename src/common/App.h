@@ -5,6 +5,8 @@
 class Dialogs;
 class Shell;
 class RegistryStore;
+class WindowRunner;
+struct RuntimeFailure;
 
 // Pauses the one thread; a service so tests need not wait.
 class Clock {
@@ -27,8 +29,13 @@ struct App {
     Shell* shell = nullptr;
     RegistryStore* registry = nullptr;
     Clock* clock = nullptr;
+    WindowRunner* windows = nullptr;
 
     // Ends the process at once. The real one does not return; a test's records the code and
     // closes the windows, so the code after the call must not rely on it not returning.
     std::function<void(int)> endProcess;
+
+    // The program's failure report for failures raised in event procedures of shown windows;
+    // start-up sets it.
+    std::function<void(const RuntimeFailure&)> reportFailure;
 };

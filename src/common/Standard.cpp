@@ -1,7 +1,5 @@
 #include "common/Standard.h"
 
-#include <QWidget>
-
 #include "common/App.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
@@ -14,15 +12,6 @@ int ExecuteFile(App& app, const std::string& operation, const std::string& file,
     app.shell->setCurrentDirectory(directory);
     // One command text, file unquoted, exactly one blank before the parameters.
     return app.shell->runAndWait(file + " " + parameters);
-}
-
-void SetTopMost(QWidget* window, bool onTop) {
-    // Changing window flags re-creates a native window; done before the first show it costs nothing.
-    bool wasVisible = window->isVisible();
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible) window->show();
-    window->raise();
-    window->activateWindow();
 }
 
 bool CloseWarcraftWindow() { return false; }

@@ -1,7 +1,6 @@
 #pragma once
 #include <string>
 
-class QWidget;
 struct App;
 
 // The program's shared procedures.
@@ -14,9 +13,6 @@ void ShowInfo(App& app, const std::string& prompt);
 // command and returns its exit code; raises when it cannot start.
 int ExecuteFile(App& app, const std::string& operation, const std::string& file, const std::string& parameters,
                 const std::string& directory, int showCmd, bool wait);
-
-// Keeps a window above all others (or not) without moving it, and activates it.
-void SetTopMost(QWidget* window, bool onTop);
 
 // There is no window class "Warcraft III" to find on this platform.
 bool CloseWarcraftWindow();

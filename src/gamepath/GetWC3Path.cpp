@@ -6,7 +6,7 @@
 #include "common/Shared.h"
 #include "common/Standard.h"
 #include "common/Text.h"
-#include "gamepath/FrmSetPath.h"
+#include "common/Windows.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "registry/RegistryManager.h"
@@ -43,12 +43,8 @@ std::string GetWC3Path(App& app, Shared& shared, bool showWarning) {
     }
     if (!showWarning) return "";
 
-    {
-        // The window hands its result back only through the settings file.
-        FrmSetPath window(app, shared);
-        window.load();
-        window.showModal();
-    }
+    // The window hands its result back only through the settings file.
+    app.windows->run(WindowId::SetPath, app, shared);
 
     std::string chosen = forcedPath(app);
     if (IsGameFolder(chosen)) return chosen;

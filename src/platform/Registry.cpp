@@ -430,36 +430,75 @@ private:
     int fd_ = -1;
 };
 
+// The store's content as read under the lock; `broken` when the file could not be parsed.
+struct Loaded {
+    Hive hive;
+    bool broken = false;
+};
+
+// Creates the folder, takes the lock and reads the file; nothing when any of that fails.
+std::optional<Loaded> loadLocked(const std::string& path, std::unique_ptr<FileLock>& lock) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (ec) return std::nullopt;
+    }
+    lock = std::make_unique<FileLock>(path + ".lock");
+    if (!lock->held()) return std::nullopt;
+    std::string text;
+    ReadResult r = readWhole(path, text);
+    if (r == ReadResult::Failed) return std::nullopt;
+    std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
+    if (!hive) return Loaded{Hive{}, true};
+    return Loaded{std::move(*hive), false};
+}
+
+// Replaces the file with the hive; a file we could not parse is kept aside first.
+bool store(const std::string& path, const Loaded& loaded) {
+    if (loaded.broken && !moveAside(path)) return false;
+    writeFileAtomically(path, format(loaded.hive));
+    return true;
+}
+
+}  // namespace
+
+struct RegistryStore::Pending {
+    std::unique_ptr<FileLock> lock;
+    std::optional<Loaded> loaded;  // nothing when the lock or the read failed
+    bool changed = false;
+};
+
+namespace {
+
 // Read-modify-write under the lock. `change` edits the hive and tells whether it succeeded
-// and whether anything changed; nothing is written when nothing changed.
+// and whether anything changed; nothing is written when nothing changed. Within a batch the
+// change goes to the batch's hive, written when the batch ends.
 template <typename Change>
-bool update(const std::string& path, Change change) {
+bool update(const std::string& path, RegistryStore::Pending* pending, Change change) {
     try {
-        std::filesystem::path folder = std::filesystem::path(path).parent_path();
-        if (!folder.empty()) {
-            std::error_code ec;
-            std::filesystem::create_directories(folder, ec);
-            if (ec) return false;
+        if (pending) {
+            if (!pending->loaded) return false;
+            bool changed = false;
+            if (!change(pending->loaded->hive, changed)) return false;
+            pending->changed = pending->changed || changed;
+            return true;
         }
-        FileLock lock(path + ".lock");
-        if (!lock.held()) return false;
-
-        std::string text;
-        ReadResult r = readWhole(path, text);
-        if (r == ReadResult::Failed) return false;
-        std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
-        const bool broken = !hive;
-        if (broken) hive = Hive{};
-
+        std::unique_ptr<FileLock> lock;
+        std::optional<Loaded> loaded = loadLocked(path, lock);
+        if (!loaded) return false;
         bool changed = false;
-        if (!change(*hive, changed)) return false;
-        if (!changed) return true;
-        if (broken && !moveAside(path)) return false;
-        writeFileAtomically(path, format(*hive));
-        return true;
+        if (!change(loaded->hive, changed)) return false;
+        return !changed || store(path, *loaded);
     } catch (...) {
         return false;
     }
+}
+
+// What reads see: the batch's hive inside a batch, else the file as it is now.
+Hive currentHive(const std::string& path, const RegistryStore::Pending* pending) {
+    if (pending && pending->loaded) return pending->loaded->hive;
+    return load(path);
 }
 
 }  // namespace
@@ -477,6 +516,26 @@ const char* rootName(RegRoot root) {
 
 RegistryStore::RegistryStore(std::string filePath) : path_(std::move(filePath)) {}
 
+RegistryStore::~RegistryStore() = default;
+
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store) {
+    if (store_.pending_) return;  // already inside one: the outer batch writes
+    store_.pending_ = std::make_unique<Pending>();
+    try {
+        store_.pending_->loaded = loadLocked(store_.path_, store_.pending_->lock);
+    } catch (...) {
+    }
+}
+
+RegistryStore::Batch::~Batch() {
+    if (!store_.pending_) return;
+    try {
+        if (store_.pending_->changed && store_.pending_->loaded) store(store_.path_, *store_.pending_->loaded);
+    } catch (...) {
+    }
+    store_.pending_.reset();
+}
+
 std::string RegistryStore::defaultPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && *config) return std::string(config) + "/corvane/registry.reg";
@@ -487,11 +546,11 @@ std::string RegistryStore::defaultPath() {
 }
 
 bool RegistryStore::keyExists(RegRoot root, const std::string& subKey) const {
-    return load(path_).exists(root, splitPath(subKey));
+    return currentHive(path_, pending_.get()).exists(root, splitPath(subKey));
 }
 
 std::optional<RegValue> RegistryStore::queryValue(RegRoot root, const std::string& subKey, const std::string& name) const {
-    Hive hive = load(path_);
+    const Hive& hive = currentHive(path_, pending_.get());
     const Key* key = hive.find(root, splitPath(subKey));
     if (!key) return std::nullopt;
     for (const auto& [n, v] : key->values)
@@ -503,7 +562,7 @@ bool RegistryStore::createKey(RegRoot root, const std::string& subKey) {
     auto path = splitPath(subKey);
     for (const std::string& part : path)
         if (!storableName(part)) return false;
-    return update(path_, [&](Hive& hive, bool& changed) {
+    return update(path_, pending_.get(), [&](Hive& hive, bool& changed) {
         hive.ensure(root, path, changed);
         return true;
     });
@@ -514,7 +573,7 @@ bool RegistryStore::setValue(RegRoot root, const std::string& subKey, const std:
     for (const std::string& part : path)
         if (!storableName(part)) return false;
     if (!storableName(name)) return false;
-    return update(path_, [&](Hive& hive, bool& changed) {
+    return update(path_, pending_.get(), [&](Hive& hive, bool& changed) {
         Key& key = hive.ensure(root, path, changed);
         for (auto& [n, v] : key.values) {
             if (!sameName(n, name)) continue;
@@ -534,8 +593,8 @@ bool RegistryStore::deleteKey(RegRoot root, const std::string& subKey) {
     auto path = splitPath(subKey);
     if (path.empty()) return false;  // a root stays
     // Nothing to delete: answer without creating the folder or the lock.
-    if (!load(path_).find(root, path)) return false;
-    return update(path_, [&](Hive& hive, bool& changed) {
+    if (!currentHive(path_, pending_.get()).find(root, path)) return false;
+    return update(path_, pending_.get(), [&](Hive& hive, bool& changed) {
         if (!hive.find(root, path) || hive.hasSubkeys(root, path)) return false;
         std::erase_if(hive.keys, [&](const Key& k) { return k.root == root && samePath(k.path, path); });
         changed = true;

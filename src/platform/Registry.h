@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,7 @@ struct RegValue {
 class RegistryStore {
 public:
     explicit RegistryStore(std::string filePath);
+    ~RegistryStore();
 
     // $XDG_CONFIG_HOME/corvane/registry.reg, or ~/.config/corvane/registry.reg.
     static std::string defaultPath();
@@ -48,8 +50,25 @@ public:
     // still has subkeys, so callers delete leaves first.
     bool deleteKey(RegRoot root, const std::string& subKey);
 
+    // Gathers the updates made while it lives under one lock, and writes the store once when it
+    // ends: a run that sets many values holds the store for the whole run, and a second run
+    // waits instead of interleaving. Reads through the store see the gathered updates.
+    class Batch {
+    public:
+        explicit Batch(RegistryStore& store);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        RegistryStore& store_;
+    };
+
+    struct Pending;
+
 private:
     std::string path_;
+    std::unique_ptr<Pending> pending_;
 };
 
 // The root's name as the export format writes it ("HKEY_CLASSES_ROOT").

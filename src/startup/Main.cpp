@@ -1,5 +1,6 @@
 #include "startup/Main.h"
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -8,15 +9,14 @@
 #include "common/Shared.h"
 #include "common/Standard.h"
 #include "common/Text.h"
-#include "gamepath/FrmSetPath.h"
+#include "common/Windows.h"
 #include "gamepath/GetWC3Path.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/Registry.h"
 #include "platform/RuntimeFailure.h"
 #include "registry/FileAssociations.h"
 #include "registry/RegistryManager.h"
-#include "testing/FrmLoading.h"
-#include "ui/Guard.h"
 
 namespace {
 
@@ -31,15 +31,6 @@ struct FirstOption {
     bool hasExactlyOneEquals() const { return parts.size() == 2; }
 };
 
-// Loads a window, shows it modally and unloads it. A window that unloaded itself while
-// loading is not shown.
-template <class Window>
-void runWindow(App& app, Shared& shared) {
-    Window window(app, shared);
-    window.load();
-    window.showModal();
-}
-
 void loadMap(App& app, Shared& shared, const FirstOption& option) {
     const std::string& value = option.value();
     if (value.empty()) {
@@ -49,7 +40,7 @@ void loadMap(App& app, Shared& shared, const FirstOption& option) {
     // The value keeps the blank before a following option; only the lookup trims it.
     shared.ArgValue = value;
     shared.TargetFile = fso::GetFile(trimBlanks(value));
-    runWindow<FrmLoading>(app, shared);
+    app.windows->run(WindowId::Loading, app, shared);
 }
 
 void runMenuCommand(App& app, Shared& shared, const FirstOption& option) {
@@ -75,6 +66,8 @@ void setFileAssociations(App& app, Shared& shared, const FirstOption& option) {
         restore = true;
     else
         return;
+    // One lock and one write for the whole registration.
+    RegistryStore::Batch batch(*app.registry);
     RegisterEditorFileType(app, shared, restore, "Scenario", ".w3m");
     RegisterPlayVerbs(app, restore, "Scenario");
     RegisterEditorFileType(app, shared, restore, "ScenarioEx", ".w3x");
@@ -96,7 +89,7 @@ struct Mode {
 const Mode Modes[] = {
     {"loadmap", loadMap},
     {"command", runMenuCommand},
-    {"setwc3path", [](App& app, Shared& shared, const FirstOption&) { runWindow<FrmSetPath>(app, shared); }},
+    {"setwc3path", [](App& app, Shared& shared, const FirstOption&) { app.windows->run(WindowId::SetPath, app, shared); }},
     {"forcewc3path", forceGamePath},
     {"sfa", setFileAssociations},
 };
@@ -126,10 +119,15 @@ std::string reportOf(const App& app, const RuntimeFailure& failure) {
                       "You will be redirected to Dunmarrow to report the issue..."});
 }
 
-// The report, then the forum's reply page, whatever else fails on the way.
+// The report, then the forum's reply page. Should the box itself fail (no windowing system),
+// the report still reaches the terminal.
 void report(App& app, const RuntimeFailure& failure) {
     try {
         ShowInfo(app, reportOf(app, failure));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n(%s)\n", reportOf(app, failure).c_str(), error.what());
+    }
+    try {
         ExecuteFile(app, "open", WebAddress(app, ForumReplyPage), "", "", 1, false);
     } catch (...) {
     }
@@ -158,10 +156,10 @@ bool InIDE() { return false; }
 
 void Main(App& app, Shared& shared, const std::string& commandLine) {
     // A failure in an event procedure of a shown window gets the same report and ends the run.
-    ui::setFailureHandler([&app](const RuntimeFailure& failure) {
+    app.reportFailure = [&app](const RuntimeFailure& failure) {
         report(app, failure);
         app.endProcess(0);
-    });
+    };
 
     // Finding the pack root and writing "Version.lua" come before the trap; their failures are
     // reported the same way.

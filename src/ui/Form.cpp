@@ -149,3 +149,12 @@ const QIcon& applicationIcon() {
 }
 
 }  // namespace ui
+
+void SetTopMost(QWidget* window, bool onTop) {
+    // Changing window flags re-creates a native window; done before the first show it costs nothing.
+    bool wasVisible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible) window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -68,3 +68,6 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& tex
 // The application icon, drawn once.
 const QIcon& applicationIcon();
 }  // namespace ui
+
+// Keeps a window above all others (or not) without moving it, and activates it.
+void SetTopMost(QWidget* window, bool onTop);

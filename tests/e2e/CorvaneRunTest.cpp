@@ -29,6 +29,7 @@ struct Pack {
 
     Pack() {
         std::filesystem::copy_file(CORVANE_EXE, exe);
+        std::filesystem::copy_file(CORVANE_WINDOWING_SO, programFolder + "/corvane-windowing.so");
         game = root.mkdir("Warcraft III");
         root.write("Warcraft III/war3.mpq", "mpq");
         root.mkdir("Warcraft III/Maps");

@@ -235,3 +235,39 @@ TEST(RegistryStore, DefaultPathFollowsTheConfigFolder) {
     else unsetenv("XDG_CONFIG_HOME");
     if (oldHome) setenv("HOME", savedHome.c_str(), 1);
 }
+
+TEST(RegistryStore, BatchWritesOnceAtItsEndAndHoldsOffOtherWriters) {
+    TempDir dir;
+    const string file = dir.file("registry.reg");
+    RegistryStore store(file);
+    ASSERT_TRUE(store.setValue(RegRoot::CurrentUser, "Software\\Before", "v", sz("old")));
+    pid_t child = -1;
+    {
+        RegistryStore::Batch batch(store);
+        ASSERT_TRUE(store.setValue(RegRoot::ClassesRoot, ".w3m", "", sz("type")));
+        ASSERT_TRUE(store.deleteKey(RegRoot::CurrentUser, "Software\\Before"));
+        // Reads see the batch; the file does not yet.
+        EXPECT_EQ(store.queryValue(RegRoot::ClassesRoot, ".w3m", ""), sz("type"));
+        EXPECT_FALSE(store.keyExists(RegRoot::CurrentUser, "Software\\Before"));
+        EXPECT_TRUE(RegistryStore(file).keyExists(RegRoot::CurrentUser, "Software\\Before"));
+
+        // Another run writing now must wait for the batch, and its write must survive it.
+        child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // A separate run shares no descriptor with us: the lock would otherwise be inherited.
+            for (int fd = 3; fd < 1024; ++fd) close(fd);
+            RegistryStore other(file);
+            _exit(other.setValue(RegRoot::CurrentUser, "Software\\Other", "v", sz("theirs")) ? 0 : 1);
+        }
+        usleep(200 * 1000);
+        EXPECT_FALSE(RegistryStore(file).keyExists(RegRoot::CurrentUser, "Software\\Other"));
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    RegistryStore reread(file);
+    EXPECT_EQ(reread.queryValue(RegRoot::ClassesRoot, ".w3m", ""), sz("type"));
+    EXPECT_FALSE(reread.keyExists(RegRoot::CurrentUser, "Software\\Before"));
+    EXPECT_EQ(reread.queryValue(RegRoot::CurrentUser, "Software\\Other", "v"), sz("theirs"));
+}

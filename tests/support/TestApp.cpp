@@ -25,6 +25,7 @@ TestApp::TestApp() : registry(root.file("registry.reg")) {
     app.shell = &shell;
     app.registry = &registry;
     app.clock = &clock;
+    app.windows = &windows;
     app.endProcess = [this](int code) {
         endedWith = code;
         // The process would be gone: close every window so a modal show returns.

@@ -6,6 +6,7 @@
 #include "common/Shared.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "startup/ModeWindows.h"
 #include "support/FakeDialogs.h"
 #include "support/core/TempDir.h"
 
@@ -19,7 +20,7 @@ public:
 //   <root>/pack/keldwyn      the program's folder
 //   <root>/registry.reg      the registry store
 //   <root>/bin/xdg-open      a recorder put first on PATH, so web pages and folders open nowhere
-// Dialogs are scripted; the shell and the registry are the real ones.
+// Dialogs are scripted; the shell, the registry and the windows are the real ones.
 struct TestApp {
     TempDir root;
     std::string packFolder;
@@ -29,6 +30,7 @@ struct TestApp {
     SystemShell shell;
     RegistryStore registry;
     InstantClock clock;
+    ModeWindows windows;
     App app;
     Shared shared;
     std::optional<int> endedWith;

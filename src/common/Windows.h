@@ -1,0 +1,22 @@
+#pragma once
+
+struct App;
+struct Shared;
+
+// The mode windows, as start-up and discovery name them.
+enum class WindowId {
+    SetPath,
+    Loading,
+};
+
+// Loads a window, shows it modally and unloads it. A window that unloaded itself while loading
+// is not shown. A failure of the load procedure reaches the caller; a failure in an event
+// procedure goes to app.reportFailure.
+//
+// The windowing system lives behind this seam so that modes that show nothing never load it:
+// merely mapping the windowing libraries costs more than such a run is allowed to take.
+class WindowRunner {
+public:
+    virtual ~WindowRunner() = default;
+    virtual void run(WindowId id, App& app, Shared& shared) = 0;
+};

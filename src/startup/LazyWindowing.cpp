@@ -1,0 +1,36 @@
+#include "startup/LazyWindowing.h"
+
+#include <dlfcn.h>
+
+#include "platform/RuntimeFailure.h"
+#include "startup/Windowing.h"
+
+Windowing& WindowingLibrary::get() {
+    if (loaded_) return *loaded_;
+    void* handle = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) throw RuntimeFailure(failure::FileNotFound, std::string("File not found: ") + dlerror());
+    auto entry = reinterpret_cast<WindowingEntry>(dlsym(handle, WindowingEntryName));
+    if (!entry) throw RuntimeFailure(failure::FileNotFound, "File not found: " + path_ + ": no windowing entry");
+    loaded_ = entry();
+    return *loaded_;
+}
+
+void LazyDialogs::info(QWidget* owner, const std::string& title, const std::string& text) {
+    library_.get().dialogs->info(owner, title, text);
+}
+
+bool LazyDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text) {
+    return library_.get().dialogs->askYesNo(owner, title, text);
+}
+
+void LazyDialogs::critical(QWidget* owner, const std::string& title, const std::string& text) {
+    library_.get().dialogs->critical(owner, title, text);
+}
+
+std::optional<std::string> LazyDialogs::openFile(QWidget* owner, const FilePickerSpec& spec) {
+    return library_.get().dialogs->openFile(owner, spec);
+}
+
+void LazyDialogs::setClipboardText(const std::string& text) { library_.get().dialogs->setClipboardText(text); }
+
+void LazyWindows::run(WindowId id, App& app, Shared& shared) { library_.get().windows->run(id, app, shared); }

@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+
+#include "common/Windows.h"
+#include "ui/Dialogs.h"
+
+struct Windowing;
+
+// Loads the windowing library from the program's folder the first time a box or a window is
+// needed. A run that shows nothing never maps the windowing system.
+class WindowingLibrary {
+public:
+    explicit WindowingLibrary(std::string path) : path_(std::move(path)) {}
+    // Raises when the library cannot be loaded.
+    Windowing& get();
+
+private:
+    std::string path_;
+    Windowing* loaded_ = nullptr;
+};
+
+class LazyDialogs : public Dialogs {
+public:
+    explicit LazyDialogs(WindowingLibrary& library) : library_(library) {}
+    void info(QWidget* owner, const std::string& title, const std::string& text) override;
+    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) override;
+    void critical(QWidget* owner, const std::string& title, const std::string& text) override;
+    std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) override;
+    void setClipboardText(const std::string& text) override;
+
+private:
+    WindowingLibrary& library_;
+};
+
+class LazyWindows : public WindowRunner {
+public:
+    explicit LazyWindows(WindowingLibrary& library) : library_(library) {}
+    void run(WindowId id, App& app, Shared& shared) override;
+
+private:
+    WindowingLibrary& library_;
+};

@@ -1,0 +1,28 @@
+#include "startup/ModeWindows.h"
+
+#include "common/App.h"
+#include "gamepath/FrmSetPath.h"
+#include "testing/FrmLoading.h"
+#include "ui/Guard.h"
+
+namespace {
+
+template <class Window>
+void runWindow(App& app, Shared& shared) {
+    Window window(app, shared);
+    window.load();
+    window.showModal();
+}
+
+}  // namespace
+
+void ModeWindows::run(WindowId id, App& app, Shared& shared) {
+    // Failures of event procedures go to the program's report.
+    ui::setFailureHandler([&app](const RuntimeFailure& failure) {
+        if (app.reportFailure) app.reportFailure(failure);
+    });
+    switch (id) {
+        case WindowId::SetPath: return runWindow<FrmSetPath>(app, shared);
+        case WindowId::Loading: return runWindow<FrmLoading>(app, shared);
+    }
+}

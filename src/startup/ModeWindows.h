@@ -1,0 +1,8 @@
+#pragma once
+#include "common/Windows.h"
+
+// The mode windows themselves, on the windowing system.
+class ModeWindows : public WindowRunner {
+public:
+    void run(WindowId id, App& app, Shared& shared) override;
+};
