@@ -1,7 +1,6 @@
 #include "gamepath/FrmSetPath.h"
 
 #include <QEvent>
-#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,9 +59,7 @@ FrmSetPath::FrmSetPath(App& app, Shared& shared) : app_(app), shared_(shared) {
     Frame1 = ui::makeFrame(this, "Frame1", "Result:", 120, 1920, 6735, 1575);
     LblTests = ui::makeLabel(Frame1, "LblTests", "<No path has been defined>", 120, 240, 6495, 1215);
     BtnSet = ui::makeButton(this, "BtnSet", "&Set", 5760, 3600, 1095, 375);
-    QFont bold = BtnSet->font();
-    bold.setBold(true);
-    BtnSet->setFont(bold);
+    ui::makeBold(BtnSet);
     BtnSet->setEnabled(false);
     Label1 = ui::makeLabel(this, "Label1",
                            "This user interface should be used only if Warcraft III path can't be detected "

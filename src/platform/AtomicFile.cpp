@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/RawIo.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -22,20 +24,6 @@ namespace {
     }
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    return true;
-}
 
 // Makes the rename itself survive a crash; a folder that cannot be flushed changes nothing for the caller.
 void flushFolder(const std::string& folder) {

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/RawIo.h"
+
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -101,17 +103,7 @@ bool copyContent(int from, int to) {
             return false;
         }
         if (n == 0) return true;
-        const char* p = buffer.data();
-        std::size_t left = std::size_t(n);
-        while (left > 0) {
-            ssize_t w = ::write(to, p, left);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            p += w;
-            left -= std::size_t(w);
-        }
+        if (!writeAll(to, std::string_view(buffer.data(), std::size_t(n)))) return false;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/RawIo.h"
+
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
@@ -143,26 +145,6 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
     return out;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult readWhole(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
-}
 
 }  // namespace
 
@@ -215,7 +197,7 @@ std::string set(std::string_view text, const std::string& section, const std::st
 
 std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key) {
     std::string text;
-    if (readWhole(path, text) != ReadResult::Ok) return std::nullopt;
+    if (readWholeFile(path, text) != ReadResult::Ok) return std::nullopt;
     return get(text, section, key);
 }
 
@@ -223,7 +205,7 @@ bool write(const std::string& path, const std::string& section, const std::strin
            const std::optional<std::string>& value) {
     try {
         std::string text;
-        ReadResult r = readWhole(path, text);
+        ReadResult r = readWholeFile(path, text);
         if (r == ReadResult::Failed) return false;  // never replace what could not be read
         if (r == ReadResult::Missing && !value) return true;
         std::string updated = set(text, section, key, value);

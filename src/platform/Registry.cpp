@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/RawIo.h"
+
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
@@ -356,31 +358,11 @@ std::string format(const Hive& hive) {
 
 // ---- the file --------------------------------------------------------------------------------
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult readWhole(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::Ok;
-}
 
 // What the store holds right now: a missing or unreadable-as-registry file is empty.
 Hive load(const std::string& path) {
     std::string text;
-    if (readWhole(path, text) != ReadResult::Ok) return {};
+    if (readWholeFile(path, text) != ReadResult::Ok) return {};
     auto hive = parse(text);
     return hive ? std::move(*hive) : Hive{};
 }
@@ -447,7 +429,7 @@ std::optional<Loaded> loadLocked(const std::string& path, std::unique_ptr<FileLo
     lock = std::make_unique<FileLock>(path + ".lock");
     if (!lock->held()) return std::nullopt;
     std::string text;
-    ReadResult r = readWhole(path, text);
+    ReadResult r = readWholeFile(path, text);
     if (r == ReadResult::Failed) return std::nullopt;
     std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
     if (!hive) return Loaded{Hive{}, true};

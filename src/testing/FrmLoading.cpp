@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <QFont>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -79,9 +78,7 @@ FrmLoading::FrmLoading(App& app, Shared& shared) : app_(app), shared_(shared) {
     BtnTrigger = ui::makeButton(this, "BtnTrigger", "&Play", 6000, 2280, 1215, 375);
 
     LblTimer = ui::makeLabel(this, "LblTimer", "The map will start in ", 960, 2400, 1785, 195);
-    QFont bold = LblTimer->font();
-    bold.setBold(true);
-    LblTimer->setFont(bold);
+    ui::makeBold(LblTimer);
     LblTimer->adjustSize();
 
     LoadOption[0] = new QRadioButton(qs(SameNameCaption), this);

@@ -158,3 +158,9 @@ void SetTopMost(QWidget* window, bool onTop) {
     window->raise();
     window->activateWindow();
 }
+
+void ui::makeBold(QWidget* control) {
+    QFont bold = control->font();
+    bold.setBold(true);
+    control->setFont(bold);
+}

@@ -65,6 +65,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const std::string& te
 QGroupBox* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
 QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
                        bool readOnly = false);
+// Bold text in the control's own font.
+void makeBold(QWidget* control);
 // The application icon, drawn once.
 const QIcon& applicationIcon();
 }  // namespace ui

@@ -134,3 +134,17 @@ TEST(CorvaneRun, CommandStartsTheStoredProgramInItsFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window is due (no game folder anywhere) but there is no display: the run ends with the
+// report on the terminal instead of aborting, and still opens the forum page.
+TEST(CorvaneRun, WindowWithoutADisplayEndsInTheReport) {
+    Pack pack;
+    EXPECT_EQ(pack.run({"--setwc3path"}, false), 0);
+    auto opened = waitForRecordedRuns(pack.openLog, 1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].args[0].find("/index.php?action=post;topic=4263.0") != std::string::npos, true);
+}
+
+}  // namespace
