@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Ascii.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -18,14 +20,6 @@ bool entryExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : char(c); };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The first name (in byte order) inside the folder that equals `name` without regard to case;
 // empty when the folder cannot be read or holds no such entry.
@@ -36,7 +30,7 @@ std::string findIgnoringCase(const std::string& folder, const std::string& name)
     while (dirent* entry = ::readdir(dir.get())) {
         std::string candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
-        if (equalsIgnoringAsciiCase(candidate, name)) matches.push_back(std::move(candidate));
+        if (ascii::sameName(candidate, name)) matches.push_back(std::move(candidate));
     }
     if (matches.empty()) return {};
     return *std::min_element(matches.begin(), matches.end());

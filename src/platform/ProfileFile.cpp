@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/Ascii.h"
 #include "platform/RawIo.h"
 
 #include "platform/AtomicFile.h"
@@ -12,23 +13,10 @@
 namespace profile {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isQuote(char c) { return c == '"' || c == '\''; }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
 // Lines without their ends; a last line without an end still counts.
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -57,22 +45,22 @@ Line classify(std::string_view raw, bool first) {
     std::string_view s = raw;
     // A byte-order mark from a Windows editor must not hide the first section.
     if (first && s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
-    std::string_view t = trim(s);
+    std::string_view t = ascii::trimBlanks(s);
     Line line;
     if (t.empty() || t.front() == ';') return line;
     if (t.front() == '[') {
         std::string_view inner = t.substr(1);
         std::size_t close = inner.find(']');
         line.kind = Line::Section;
-        line.name = trim(inner.substr(0, close));
+        line.name = ascii::trimBlanks(inner.substr(0, close));
         return line;
     }
     std::size_t eq = raw.find('=');
     if (eq == std::string_view::npos) return line;
     line.kind = Line::Key;
     line.equals = eq;
-    line.name = trim(raw.substr(0, eq));
-    if (first && line.name.substr(0, 3) == "\xEF\xBB\xBF") line.name = trim(line.name.substr(3));
+    line.name = ascii::trimBlanks(raw.substr(0, eq));
+    if (first && line.name.substr(0, 3) == "\xEF\xBB\xBF") line.name = ascii::trimBlanks(line.name.substr(3));
     line.value = raw.substr(eq + 1);
     return line;
 }
@@ -91,7 +79,7 @@ struct Range {
 
 std::optional<Range> findSection(const std::vector<Line>& lines, std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Line::Section || !sameName(lines[i].name, section)) continue;
+        if (lines[i].kind != Line::Section || !ascii::sameName(lines[i].name, section)) continue;
         std::size_t end = i + 1;
         while (end < lines.size() && lines[end].kind != Line::Section) ++end;
         return Range{i, end};
@@ -101,7 +89,7 @@ std::optional<Range> findSection(const std::vector<Line>& lines, std::string_vie
 
 std::optional<std::size_t> findKey(const std::vector<Line>& lines, Range range, std::string_view key) {
     for (std::size_t i = range.header + 1; i < range.end; ++i)
-        if (lines[i].kind == Line::Key && sameName(lines[i].name, key)) return i;
+        if (lines[i].kind == Line::Key && ascii::sameName(lines[i].name, key)) return i;
     return std::nullopt;
 }
 
@@ -114,14 +102,14 @@ std::string without(std::string_view name, std::string_view drop) {
 
 // Names are cleaned so that no caller's text can make the written line mean something else:
 // a line break would start a line of its own, a ']' would end the header early.
-std::string cleanSectionName(std::string_view section) { return std::string(trim(without(section, "\r\n]"))); }
+std::string cleanSectionName(std::string_view section) { return std::string(ascii::trimBlanks(without(section, "\r\n]"))); }
 
 // For a key, '=' would move the split, and a leading ';' or '[' would turn the line into a
 // comment or a section header.
 std::string cleanKeyName(std::string_view key) {
     std::string k = without(key, "\r\n=");
-    std::string_view v = trim(k);
-    while (!v.empty() && (v.front() == ';' || v.front() == '[')) v = trim(v.substr(1));
+    std::string_view v = ascii::trimBlanks(k);
+    while (!v.empty() && (v.front() == ';' || v.front() == '[')) v = ascii::trimBlanks(v.substr(1));
     return std::string(v);
 }
 
@@ -131,7 +119,7 @@ std::string encodeValue(const std::string& value) {
     std::string v = value;
     for (char& c : v)
         if (c == '\r' || c == '\n') c = ' ';
-    if (!v.empty() && (isBlank(v.front()) || isQuote(v.front()) || isBlank(v.back()) || isQuote(v.back())))
+    if (!v.empty() && (ascii::isBlank(v.front()) || isQuote(v.front()) || ascii::isBlank(v.back()) || isQuote(v.back())))
         v = '"' + v + '"';
     return v;
 }
@@ -154,7 +142,7 @@ std::optional<std::string> get(std::string_view text, const std::string& section
     if (!range) return std::nullopt;
     auto at = findKey(lines, *range, cleanKeyName(key));
     if (!at) return std::nullopt;
-    std::string_view v = trim(lines[*at].value);
+    std::string_view v = ascii::trimBlanks(lines[*at].value);
     if (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
     if (v.size() > BufferSize - 1) v = v.substr(0, BufferSize - 1);
     return std::string(v);
@@ -179,16 +167,16 @@ std::string set(std::string_view text, const std::string& section, const std::st
         out.erase(out.begin() + static_cast<std::ptrdiff_t>(*at));
     } else if (at) {
         std::string_view prefix = raw[*at].substr(0, lines[*at].equals);
-        while (!prefix.empty() && isBlank(prefix.back())) prefix.remove_suffix(1);
+        while (!prefix.empty() && ascii::isBlank(prefix.back())) prefix.remove_suffix(1);
         out[*at] = std::string(prefix) + "=" + encodeValue(*value);
     } else if (range) {
         // After the section's last non-blank line, so blank separators stay between sections.
         std::size_t pos = range->header + 1;
         for (std::size_t i = range->header + 1; i < range->end; ++i)
-            if (!trim(raw[i]).empty()) pos = i + 1;
+            if (!ascii::trimBlanks(raw[i]).empty()) pos = i + 1;
         out.insert(out.begin() + static_cast<std::ptrdiff_t>(pos), keyName + "=" + encodeValue(*value));
     } else {
-        if (!out.empty() && !trim(out.back()).empty()) out.emplace_back();
+        if (!out.empty() && !ascii::trimBlanks(out.back()).empty()) out.emplace_back();
         out.push_back("[" + sectionName + "]");
         out.push_back(keyName + "=" + encodeValue(*value));
     }

@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "platform/Ascii.h"
 #include "platform/RawIo.h"
 
 #include "platform/AtomicFile.h"
@@ -24,22 +25,9 @@ constexpr std::string_view Signature = "Windows Registry Editor Version 5.00";
 constexpr RegRoot AllRoots[] = {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine, RegRoot::Users,
                                 RegRoot::CurrentConfig};
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 // A key below a root: its path components in the case they were first written with.
 struct Key {
@@ -51,7 +39,7 @@ struct Key {
 bool samePath(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (!sameName(a[i], b[i])) return false;
+        if (!ascii::sameName(a[i], b[i])) return false;
     return true;
 }
 
@@ -59,7 +47,7 @@ bool samePath(const std::vector<std::string>& a, const std::vector<std::string>&
 bool isBelow(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
     if (inner.size() <= outer.size()) return false;
     for (std::size_t i = 0; i < outer.size(); ++i)
-        if (!sameName(inner[i], outer[i])) return false;
+        if (!ascii::sameName(inner[i], outer[i])) return false;
     return true;
 }
 
@@ -157,12 +145,12 @@ std::optional<std::string> parseQuoted(std::string_view s, std::size_t& pos) {
 
 std::optional<std::string> parseHexBytes(std::string_view s) {
     std::string out;
-    s = trim(s);
+    s = ascii::trimBlanks(s);
     if (s.empty()) return out;
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = s.find(',', start);
-        std::string_view item = trim(s.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        std::string_view item = ascii::trimBlanks(s.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (item.empty() || item.size() > 2) {
             // a hand-edited list may end with a comma
             if (item.empty() && comma == std::string_view::npos && !out.empty()) return out;
@@ -181,11 +169,11 @@ std::optional<std::string> parseHexBytes(std::string_view s) {
 }
 
 std::optional<RegValue> parseData(std::string_view s) {
-    s = trim(s);
+    s = ascii::trimBlanks(s);
     if (!s.empty() && s.front() == '"') {
         std::size_t pos = 0;
         auto text = parseQuoted(s, pos);
-        if (!text || !trim(s.substr(pos)).empty()) return std::nullopt;
+        if (!text || !ascii::trimBlanks(s.substr(pos)).empty()) return std::nullopt;
         return RegValue{regtype::Sz, *text + '\0'};
     }
     if (s.starts_with("dword:")) {
@@ -234,7 +222,7 @@ std::vector<std::string> logicalLines(std::string_view text) {
         std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         start = end == std::string_view::npos ? text.size() : end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (continuing) line = trim(line);
+        if (continuing) line = ascii::trimBlanks(line);
         if (!line.empty() && line.back() == '\\' && line.front() != ';' && line.front() != '[') {
             pending += line.substr(0, line.size() - 1);
             continuing = true;
@@ -255,7 +243,7 @@ std::optional<Hive> parse(std::string_view text) {
     Key* current = nullptr;
     bool signed_ = false;
     for (const std::string& raw : logicalLines(text)) {
-        std::string_view line = trim(raw);
+        std::string_view line = ascii::trimBlanks(raw);
         if (line.empty() || line.front() == ';') continue;
         if (!signed_) {
             if (line != Signature) return std::nullopt;
@@ -269,7 +257,7 @@ std::optional<Hive> parse(std::string_view text) {
             std::string_view rootText = full.substr(0, sep);
             std::optional<RegRoot> root;
             for (RegRoot r : AllRoots)
-                if (sameName(rootText, rootName(r))) root = r;
+                if (ascii::sameName(rootText, rootName(r))) root = r;
             if (!root) return std::nullopt;  // also a "[-key]" removal, which this store never writes
             bool created = false;
             current = &hive.ensure(*root, splitPath(sep == std::string_view::npos ? "" : full.substr(sep + 1)), created);
@@ -285,13 +273,13 @@ std::optional<Hive> parse(std::string_view text) {
             if (!quoted) return std::nullopt;
             name = std::move(*quoted);
         }
-        while (pos < line.size() && isBlank(line[pos])) ++pos;
+        while (pos < line.size() && ascii::isBlank(line[pos])) ++pos;
         if (pos >= line.size() || line[pos] != '=') return std::nullopt;
         auto value = parseData(line.substr(pos + 1));
         if (!value) return std::nullopt;
         auto& values = current->values;
         auto it = values.begin();
-        while (it != values.end() && !sameName(it->first, name)) ++it;
+        while (it != values.end() && !ascii::sameName(it->first, name)) ++it;
         if (it != values.end()) it->second = std::move(*value);
         else values.emplace_back(std::move(name), std::move(*value));
     }
@@ -536,7 +524,7 @@ std::optional<RegValue> RegistryStore::queryValue(RegRoot root, const std::strin
     const Key* key = hive.find(root, splitPath(subKey));
     if (!key) return std::nullopt;
     for (const auto& [n, v] : key->values)
-        if (sameName(n, name)) return v;
+        if (ascii::sameName(n, name)) return v;
     return std::nullopt;
 }
 
@@ -558,7 +546,7 @@ bool RegistryStore::setValue(RegRoot root, const std::string& subKey, const std:
     return update(path_, pending_.get(), [&](Hive& hive, bool& changed) {
         Key& key = hive.ensure(root, path, changed);
         for (auto& [n, v] : key.values) {
-            if (!sameName(n, name)) continue;
+            if (!ascii::sameName(n, name)) continue;
             if (!(v == value)) {
                 v = value;
                 changed = true;
