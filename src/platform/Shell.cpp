@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/Ascii.h"
 #include "platform/CommandLine.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeFailure.h"
@@ -58,17 +59,11 @@ bool isWindowsExecutable(const std::string& path, int& openError) {
     return n == 2 && magic[0] == 'M' && magic[1] == 'Z';
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (lowerAscii(text[i]) != lowerAscii(prefix[i])) return false;
+        if (ascii::lower(text[i]) != ascii::lower(prefix[i])) return false;
     return true;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && startsWithIgnoringCase(a, b);
 }
 
 bool isWebAddress(const std::string& file) {
@@ -334,7 +329,7 @@ int SystemShell::execute(const std::string& /*operation*/, const std::string& fi
 
     std::string folder = directory.empty() ? std::string() : paths::resolve(directory);
     Located target = locate(file, folder);
-    if (!target.found && equalsIgnoringCase(file, "explorer.exe")) return openInFileManager(parameters, folder);
+    if (!target.found && ascii::sameName(file, "explorer.exe")) return openInFileManager(parameters, folder);
     if (!folder.empty() && !isDirectory(folder)) return ErrorPathNotFound;
     if (!target.found) return target.folderPartMissing ? ErrorPathNotFound : ErrorFileNotFound;
 
