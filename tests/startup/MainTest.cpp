@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <filesystem>
+
 #include "common/Text.h"
 #include "platform/ProfileFile.h"
 #include "startup/Main.h"
@@ -147,6 +150,28 @@ TEST(MainGamePath, SetWc3PathShowsTheWindowTwiceWhenNothingIsFound) {
     ASSERT_EQ(t.dialogs.infos().size(), 1u);
     EXPECT_EQ(t.dialogs.infos()[0].rfind("Dear user: despite all the efforts", 0), 0u);
     EXPECT_EQ(t.shared.WC3Path, "");
+}
+
+}  // namespace
+
+namespace {
+
+// A failure raised by a shown window's button ends in the same report and ends the run.
+TEST(MainEventFailure, LaunchWithoutMapsFolderIsReported) {
+    TestApp t;
+    std::string game = t.forceGameFolder("game");
+    std::filesystem::remove_all(game + "/Maps");
+    std::string map = t.root.write("m.w3x", "map");
+    WindowDriver driver([](QWidget* w) {
+        if (auto* play = w->findChild<QPushButton*>("BtnTrigger")) play->click();
+    });
+
+    Main(t.app, t.shared, "--loadmap=" + map);
+
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("Path not found")});
+    EXPECT_EQ(t.endedWith, 0);
+    EXPECT_EQ(waitForRecordedRuns(t.openLog, 1).size(), 1u);
+    EXPECT_TRUE(readRecordedRuns(game + "/war3.log").empty());
 }
 
 }  // namespace
