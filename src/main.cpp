@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     WindowingLibrary windowing(paths::join(programFolder, "\\" CORVANE_WINDOWING_LIBRARY));
     LazyDialogs dialogs(windowing);
     LazyWindows windows(windowing);
+    LazyDownloader downloader(windowing);
     SystemShell shell;
     RegistryStore registry(RegistryStore::defaultPath());
     SystemClock clock;
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     app.registry = &registry;
     app.clock = &clock;
     app.windows = &windows;
+    app.downloader = &downloader;
     // The run ends here and now, windows and all, as the classic End did.
     app.endProcess = [](int code) {
         std::fflush(nullptr);

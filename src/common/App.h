@@ -6,6 +6,7 @@ class Dialogs;
 class Shell;
 class RegistryStore;
 class WindowRunner;
+class Downloader;
 struct RuntimeFailure;
 
 // Pauses the one thread; a service so tests need not wait.
@@ -30,6 +31,7 @@ struct App {
     RegistryStore* registry = nullptr;
     Clock* clock = nullptr;
     WindowRunner* windows = nullptr;
+    Downloader* downloader = nullptr;
 
     // Ends the process at once. The real one does not return; a test's records the code and
     // closes the windows, so the code after the call must not rely on it not returning.

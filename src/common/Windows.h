@@ -7,6 +7,8 @@ struct Shared;
 enum class WindowId {
     SetPath,
     Loading,
+    Multi,
+    Patcher,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

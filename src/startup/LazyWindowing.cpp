@@ -34,3 +34,7 @@ std::optional<std::string> LazyDialogs::openFile(QWidget* owner, const FilePicke
 void LazyDialogs::setClipboardText(const std::string& text) { library_.get().dialogs->setClipboardText(text); }
 
 void LazyWindows::run(WindowId id, App& app, Shared& shared) { library_.get().windows->run(id, app, shared); }
+
+Downloader::Result LazyDownloader::download(const std::string& url, const std::string& destination) {
+    return library_.get().downloader->download(url, destination);
+}

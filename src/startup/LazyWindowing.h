@@ -2,6 +2,7 @@
 #include <string>
 
 #include "common/Windows.h"
+#include "platform/Download.h"
 #include "ui/Dialogs.h"
 
 struct Windowing;
@@ -36,6 +37,15 @@ class LazyWindows : public WindowRunner {
 public:
     explicit LazyWindows(WindowingLibrary& library) : library_(library) {}
     void run(WindowId id, App& app, Shared& shared) override;
+
+private:
+    WindowingLibrary& library_;
+};
+
+class LazyDownloader : public Downloader {
+public:
+    explicit LazyDownloader(WindowingLibrary& library) : library_(library) {}
+    Result download(const std::string& url, const std::string& destination) override;
 
 private:
     WindowingLibrary& library_;

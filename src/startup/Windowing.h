@@ -1,12 +1,14 @@
 #pragma once
 
 class Dialogs;
+class Downloader;
 class WindowRunner;
 
-// What the windowing library hands the program: its boxes and its mode windows.
+// What the windowing library hands the program: its boxes, its mode windows and its downloads.
 struct Windowing {
     Dialogs* dialogs;
     WindowRunner* windows;
+    Downloader* downloader;
 };
 
 // The library's one exported entry.

@@ -1,3 +1,4 @@
+#include "platform/Download.h"
 #include "startup/ModeWindows.h"
 #include "startup/Windowing.h"
 #include "ui/Dialogs.h"
@@ -5,6 +6,7 @@
 extern "C" __attribute__((visibility("default"))) Windowing* corvane_windowing() {
     static QtDialogs dialogs;
     static ModeWindows windows;
-    static Windowing windowing{&dialogs, &windows};
+    static CurlDownloader downloader;
+    static Windowing windowing{&dialogs, &windows, &downloader};
     return &windowing;
 }

@@ -26,6 +26,7 @@ TestApp::TestApp() : registry(root.file("registry.reg")) {
     app.registry = &registry;
     app.clock = &clock;
     app.windows = &windows;
+    app.downloader = &downloader;
     app.endProcess = [this](int code) {
         endedWith = code;
         // The process would be gone: close every window so a modal show returns.
@@ -50,4 +51,8 @@ std::string TestApp::forceGameFolder(const std::string& relative) {
     std::string folder = makeGameFolder(relative);
     writeFile(configPath(), "[FORCED_PATH]\r\nPATH=" + folder + "\r\n");
     return folder;
+}
+
+void TestApp::install7za() {
+    writeFile(programFolder + "/7za.exe", readFile(std::string(CORVANE_SOURCE_DIR) + "/pack/7za.exe"), true);
 }

@@ -4,6 +4,7 @@
 
 #include "common/App.h"
 #include "common/Shared.h"
+#include "platform/Download.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "startup/ModeWindows.h"
@@ -31,6 +32,7 @@ struct TestApp {
     RegistryStore registry;
     InstantClock clock;
     ModeWindows windows;
+    CurlDownloader downloader;
     App app;
     Shared shared;
     std::optional<int> endedWith;
@@ -43,6 +45,8 @@ struct TestApp {
     std::string makeGameFolder(const std::string& relative, bool withExpansion = true, bool withPatch = true);
     // A game folder stored as the forced one in "config.cfg", so discovery finds it without a window.
     std::string forceGameFolder(const std::string& relative);
+    // The pack's "7za.exe" (which runs the system's 7za) in the program's folder.
+    void install7za();
     // The settings file's path and whole text ("" when absent).
     std::string configPath() const { return programFolder + "/config.cfg"; }
 
