@@ -26,6 +26,10 @@ public:
     int DetectInstalledVersion();
     std::string ExtractAndInstallPatch(const std::string& archivePath, const std::string& wc3Path);
 
+    // The list row for an installed file version: its second dot-separated part, compared as text.
+    // Fewer than two parts raise "Subscript out of range".
+    static int RowOfVersion(const std::string& fileVersion);
+
     QLabel* Label1;
     QListWidget* VersionList;
     QGroupBox* FrmInfo;
@@ -40,6 +44,11 @@ public:
     std::string PatchArchives[10];
 
 private:
+    // "<program folder>/Patches" as it is spelled on disk.
+    std::string patchesFolder() const;
+    // The archive of the selected row; none selected raises "Subscript out of range".
+    std::string selectedArchive() const;
+
     App& app_;
     Shared& shared_;
 };

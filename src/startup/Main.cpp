@@ -43,6 +43,17 @@ void loadMap(App& app, Shared& shared, const FirstOption& option) {
     app.windows->run(WindowId::Loading, app, shared);
 }
 
+// Modes that are one window and nothing else.
+template <WindowId Id>
+void showWindow(App& app, Shared& shared, const FirstOption&) {
+    app.windows->run(Id, app, shared);
+}
+
+void multiSession(App& app, Shared& shared, const FirstOption& option) {
+    shared.ArgValue = option.hasValue() ? option.value() : "-window";
+    app.windows->run(WindowId::Multi, app, shared);
+}
+
 void runMenuCommand(App& app, Shared& shared, const FirstOption& option) {
     const std::string& n = option.value();
     std::string path = ReadIniValue(app, "CSTMENU", "MNU_PATH_" + n, ConfigFile);
@@ -87,10 +98,12 @@ struct Mode {
 // Compared in this order; the first name that matches runs. Modes whose windows are not part
 // of this build are absent and answer "Missing arguments...".
 const Mode Modes[] = {
+    {"multisession", multiSession},
     {"loadmap", loadMap},
     {"command", runMenuCommand},
-    {"setwc3path", [](App& app, Shared& shared, const FirstOption&) { app.windows->run(WindowId::SetPath, app, shared); }},
+    {"setwc3path", showWindow<WindowId::SetPath>},
     {"forcewc3path", forceGamePath},
+    {"patcher", showWindow<WindowId::Patcher>},
     {"sfa", setFileAssociations},
 };
 

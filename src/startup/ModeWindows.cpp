@@ -2,7 +2,9 @@
 
 #include "common/App.h"
 #include "gamepath/FrmSetPath.h"
+#include "setup/FrmPatcher.h"
 #include "testing/FrmLoading.h"
+#include "testing/FrmMulti.h"
 #include "ui/Guard.h"
 
 namespace {
@@ -24,5 +26,7 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
     switch (id) {
         case WindowId::SetPath: return runWindow<FrmSetPath>(app, shared);
         case WindowId::Loading: return runWindow<FrmLoading>(app, shared);
+        case WindowId::Multi: return runWindow<FrmMulti>(app, shared);
+        case WindowId::Patcher: return runWindow<FrmPatcher>(app, shared);
     }
 }
