@@ -175,3 +175,40 @@ TEST(MainEventFailure, LaunchWithoutMapsFolderIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// The option's value reaches the multi-instance window; without a game executable the window
+// unloads itself while loading and the run simply ends.
+TEST(MainMultiSession, ValueOrWindowedByDefault) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"--multisession", "-window"},
+        {"--MultiSession=", ""},
+        {"--multisession=-window -opengl", "-window -opengl"},
+        {"--multisession=-window -opengl --x", "-window -opengl "},
+    };
+    for (const auto& [commandLine, argValue] : cases) {
+        SCOPED_TRACE(commandLine);
+        TestApp t;
+        std::string game = t.forceGameFolder("game");
+        std::filesystem::remove(game + "/War3.exe");
+        WindowDriver driver;
+        Main(t.app, t.shared, commandLine);
+        EXPECT_EQ(t.shared.ArgValue, argValue);
+        EXPECT_TRUE(driver.seen().isEmpty());
+        EXPECT_TRUE(t.dialogs.shown.empty());
+        EXPECT_EQ(t.endedWith, 0);
+    }
+}
+
+// A game executable without a version ends the patcher's load in the report: the window is never shown.
+TEST(MainPatcher, LoadFailureIsReportedBeforeTheWindowShows) {
+    TestApp t;
+    t.forceGameFolder("game");
+    WindowDriver driver;
+    Main(t.app, t.shared, "--patcher");
+    EXPECT_TRUE(driver.seen().isEmpty());
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("Subscript out of range")});
+}
+
+}  // namespace
