@@ -1,12 +1,9 @@
 #include "gamepath/FrmSetPath.h"
 
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <functional>
 
 #include "common/App.h"
 #include "common/Shared.h"
@@ -24,22 +21,6 @@ namespace {
 
 const std::string ConfigFile = "\\config.cfg";
 const std::string Section = "FORCED_PATH";
-
-// The locked text box opens the picker when clicked, as the Browse button does.
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QObject* parent, std::function<void()> onClick) : QObject(parent), onClick_(std::move(onClick)) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            ui::runGuarded(onClick_);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
 
 // An empty folder would put the files at the root of the file system.
 bool existsIn(const std::string& folder, const std::string& name) {
@@ -73,7 +54,8 @@ FrmSetPath::FrmSetPath(App& app, Shared& shared) : app_(app), shared_(shared) {
     connect(BtnBrowse, &QPushButton::clicked, this, ui::guarded([this] { BtnBrowse_Click(); }));
     connect(BtnSet, &QPushButton::clicked, this, ui::guarded([this] { BtnSet_Click(); }));
     connect(BtnRetry, &QPushButton::clicked, this, ui::guarded([this] { BtnRetry_Click(); }));
-    TxtPath->installEventFilter(new ClickFilter(TxtPath, [this] { BtnBrowse_Click(); }));
+    // The locked text box opens the picker when clicked, as the Browse button does.
+    ui::onClick(TxtPath, [this] { BtnBrowse_Click(); });
 }
 
 void FrmSetPath::load() {

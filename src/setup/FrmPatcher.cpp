@@ -109,10 +109,8 @@ std::string rowTextOf(std::string archive) {
     return "Version " + archive;
 }
 
-void paint(QLabel* label, const std::string& text, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+void paint(QLabel* label, const std::string& text, int red, int green, int blue) {
+    ui::setTextColour(label, red, green, blue);
     label->setText(qs(text));
 }
 
@@ -235,11 +233,7 @@ FrmPatcher::FrmPatcher(App& app, Shared& shared, QWidget* owner) : Form(owner), 
     LblErrStatus->setFrameShape(QFrame::Box);
 
     Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setScaledContents(true);
-    place(Image1, 120, 240, 720, 720);
-    const QIcon& icon = ui::applicationIcon();
-    if (!icon.isNull()) Image1->setPixmap(icon.pixmap(48, 48));
+    ui::setupImage(Image1, "Image1", 48, 120, 240, 720, 720);
 
     Line1 = new QFrame(this);
     Line1->setObjectName("Line1");
@@ -300,10 +294,10 @@ void FrmPatcher::VersionList_Click() {
     TxtInfo->setPlainText(qs(replaceAll(noteOf(row), "\\n", "\n")));
 
     if (fso::FileExists(patchesFolder() + "/" + selectedArchive())) {
-        paint(LblStatus, "Patch ready to apply.", QColor(0, 153, 51));
+        paint(LblStatus, "Patch ready to apply.", 0, 153, 51);
         BtnApply->setText(qs(ApplyCaption));
     } else {
-        paint(LblStatus, "Patch not found. Please download it.", QColor(255, 0, 0));
+        paint(LblStatus, "Patch not found. Please download it.", 255, 0, 0);
         BtnApply->setText(qs(DownloadCaption));
     }
 }

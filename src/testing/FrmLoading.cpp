@@ -91,12 +91,8 @@ FrmLoading::FrmLoading(App& app, Shared& shared) : app_(app), shared_(shared) {
     place(LoadOption[1], 960, 1560, 6255, 615);
 
     Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
+    ui::setupImage(Image1, "Image1", 48, 120, 120, 735, 750);
     Image1->setFrameShape(QFrame::Box);
-    Image1->setScaledContents(true);
-    place(Image1, 120, 120, 735, 750);
-    const QIcon& icon = ui::applicationIcon();
-    if (!icon.isNull()) Image1->setPixmap(icon.pixmap(48, 48));
 
     Cleaner = new QTimer(this);
     Cleaner->setObjectName("Cleaner");

@@ -26,36 +26,12 @@ const std::string Caption = "Multisession Tool.";
 const std::string Loader = "\\Tandrel.exe";
 const std::string LoaderLibrary = "\\Quenlit.dll";
 
-const QColor Compatible(0, 153, 51);
-const QColor Incompatible(255, 0, 0);
-
-// The picture answers a click as a button would: on release of the left button over it.
-class ClickableImage : public QLabel {
-public:
-    ClickableImage(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        QLabel::mouseReleaseEvent(event);
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            ui::runGuarded(onClick_);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
-
 void setBackground(QWidget* control, const QColor& colour) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::Base, colour);
     control->setPalette(palette);
 }
 
-void setTextColour(QWidget* control, const QColor& colour) {
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    control->setPalette(palette);
-}
 
 QLabel* makeBorderedLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
                           int height) {
@@ -78,14 +54,11 @@ GameVersion readGameVersion(const std::string& versionText) {
 FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     setupWindow(Caption, 7095, 5310);
 
-    Image1 = new ClickableImage(this, [this] { Image1_Click(); });
-    Image1->setObjectName("Image1");
-    Image1->setScaledContents(true);
+    Image1 = new QLabel(this);
+    ui::setupImage(Image1, "Image1", 100, 120, 480, 1500, 1500);
     Image1->setCursor(Qt::WhatsThisCursor);
     Image1->setToolTip(qs("Click over the image in order to send feedback about this plugin."));
-    place(Image1, 120, 480, 1500, 1500);
-    const QIcon& icon = ui::applicationIcon();
-    if (!icon.isNull()) Image1->setPixmap(icon.pixmap(100, 100));
+    ui::onClick(Image1, [this] { Image1_Click(); });
 
     // Made in tab order.
     Label1 = ui::makeLabel(this, "Label1", "Number of Warcraft III sessions to open simultaneously:", 1920, 120,
@@ -167,12 +140,12 @@ void FrmMulti::load() {
         if (version.compatible) {
             BtnClose->setEnabled(true);
             LblWarn->setText(qs(named + " This version is compatible with the multiplayer emulation plugin."));
-            setTextColour(LblWarn, Compatible);
+            ui::setTextColour(LblWarn, 0, 153, 51);
             return;
         }
         BtnClose->setEnabled(false);
         LblWarn->setText(qs(named + " This version is not compatible with the multiplayer emulation plugin."));
-        setTextColour(LblWarn, Incompatible);
+        ui::setTextColour(LblWarn, 255, 0, 0);
 
         const std::string question = ss(LblWarn->text()) + " Do you wish to download 1.26 patch?" + CRLF +
                                      "[REMEMBER: this will close World Editor for the patching process.]";

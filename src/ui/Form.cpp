@@ -1,10 +1,14 @@
 #include "ui/Form.h"
 
+#include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -15,6 +19,7 @@
 #include <QShowEvent>
 
 #include "ui/Application.h"
+#include "ui/Guard.h"
 #include "ui/Text.h"
 
 ui::detail::ApplicationFirst::ApplicationFirst() { ui::ensureApplication(); }
@@ -163,4 +168,44 @@ void ui::makeBold(QWidget* control) {
     QFont bold = control->font();
     bold.setBold(true);
     control->setFont(bold);
+}
+
+void ui::setupImage(QLabel* image, const char* name, int iconPixels, int left, int top, int width, int height) {
+    image->setObjectName(name);
+    image->setScaledContents(true);
+    Form::place(image, left, top, width, height);
+    const QIcon& icon = applicationIcon();
+    if (!icon.isNull()) image->setPixmap(icon.pixmap(iconPixels, iconPixels));
+}
+
+void ui::setTextColour(QWidget* control, int red, int green, int blue) {
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, QColor(red, green, blue));
+    control->setPalette(palette);
+}
+
+namespace {
+
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QWidget* control, std::function<void()> procedure) : QObject(control), procedure_(std::move(procedure)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* control = static_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint()))
+                ui::runGuarded(procedure_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> procedure_;
+};
+
+}  // namespace
+
+void ui::onClick(QWidget* control, std::function<void()> procedure) {
+    control->installEventFilter(new ClickFilter(control, std::move(procedure)));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <functional>
 #include <QPointer>
 #include <QAbstractButton>
 #include <string>
@@ -65,6 +66,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const std::string& te
 QGroupBox* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
 QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
                        bool readOnly = false);
+// A picture control showing the application icon drawn at iconPixels, stretched to its place.
+void setupImage(QLabel* image, const char* name, int iconPixels, int left, int top, int width, int height);
+// The colour the control's text is drawn in.
+void setTextColour(QWidget* control, int red, int green, int blue);
+// Runs the procedure, through the guard, when the control is clicked with the left button
+// (released over it), for controls that have no click of their own.
+void onClick(QWidget* control, std::function<void()> procedure);
 // Bold text in the control's own font.
 void makeBold(QWidget* control);
 // The application icon, drawn once.
