@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
-#include <functional>
 
 #include "common/App.h"
 #include "common/Shared.h"
