@@ -86,8 +86,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     Label3 = makeBorderedLabel(this, "Label3",
                                "This tool will allow you to define how many instances of Warcraft III you want to "
                                "run at the same time. It's very useful to test map desyncs and other multiplayer "
-                               "features in your map. The multi-instance loader is the work of its own author, "
-                               "credited in its documentation.",
+                               "features in your map. Loader by its own author.",
                                1920, 1680, 5055, 855);
 
     TxtArg = ui::makeTextBox(this, "TxtArg", "", 1920, 480, 5055, 285, true);

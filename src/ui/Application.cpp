@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <cstdlib>
 
@@ -29,6 +30,9 @@ void ensureApplication() {
     // Never destroyed: windows and icons may outlive any scope we could tie it to, and the
     // process ends right after the last of them anyway.
     new QApplication(appArgc, appArgv);
+    // The windows were laid out for MS Sans Serif; Liberation Sans has Arial's metrics, close to
+    // it, where the default substitute runs wider and cuts captions off.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setWindowIcon(applicationIcon());
 }
