@@ -38,12 +38,7 @@ int main(int argc, char** argv) {
     App app;
     app.programFolder = argv[1];
     app.exeName = "Corvane";
-    app.dialogs = &dialogs;
-    app.shell = &shell;
-    app.registry = &registry;
-    app.clock = &clock;
-    app.windows = &windows;
-    app.downloader = &downloader;
+    app.useServices(dialogs, shell, registry, clock, windows, downloader);
     app.endProcess = [](int code) { std::exit(code); };
     Shared shared;
     shared.WC3Path = argv[3];

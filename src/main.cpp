@@ -47,16 +47,8 @@ int main(int argc, char** argv) {
     App app;
     app.programFolder = programFolder;
     app.exeName = paths::fileNameOf(exe);
-    app.versionMajor = CORVANE_VERSION_MAJOR;
-    app.versionMinor = CORVANE_VERSION_MINOR;
-    app.versionRevision = CORVANE_VERSION_REVISION;
     app.webSite = CORVANE_WEB_SITE;
-    app.dialogs = &dialogs;
-    app.shell = &shell;
-    app.registry = &registry;
-    app.clock = &clock;
-    app.windows = &windows;
-    app.downloader = &downloader;
+    app.useServices(dialogs, shell, registry, clock, windows, downloader);
     // The run ends here and now, windows and all, as the classic End did.
     app.endProcess = [](int code) {
         std::fflush(nullptr);

@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#include "common/BuildConfig.h"
+
 class Dialogs;
 class Shell;
 class RegistryStore;
@@ -21,9 +23,9 @@ public:
 struct App {
     std::string programFolder;  // the folder that holds the executable, no trailing separator
     std::string exeName;        // the executable's own file name
-    int versionMajor = 0;
-    int versionMinor = 0;
-    int versionRevision = 0;
+    int versionMajor = CORVANE_VERSION_MAJOR;
+    int versionMinor = CORVANE_VERSION_MINOR;
+    int versionRevision = CORVANE_VERSION_REVISION;
     std::string webSite;        // base address of the project's web site, no trailing "/"
 
     Dialogs* dialogs = nullptr;
@@ -36,6 +38,17 @@ struct App {
     // Ends the process at once. The real one does not return; a test's records the code and
     // closes the windows, so the code after the call must not rely on it not returning.
     std::function<void(int)> endProcess;
+
+    // Every entry point (the program, the tests, the benchmark) chooses its own services.
+    void useServices(Dialogs& dialogs_, Shell& shell_, RegistryStore& registry_, Clock& clock_, WindowRunner& windows_,
+                     Downloader& downloader_) {
+        dialogs = &dialogs_;
+        shell = &shell_;
+        registry = &registry_;
+        clock = &clock_;
+        windows = &windows_;
+        downloader = &downloader_;
+    }
 
     // The program's failure report for failures raised in event procedures of shown windows;
     // start-up sets it.

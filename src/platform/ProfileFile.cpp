@@ -1,14 +1,10 @@
 #include "platform/ProfileFile.h"
 
-#include "platform/Ascii.h"
-#include "platform/RawIo.h"
-
-#include "platform/AtomicFile.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
+
+#include "platform/Ascii.h"
+#include "platform/AtomicFile.h"
+#include "platform/RawIo.h"
 
 namespace profile {
 namespace {

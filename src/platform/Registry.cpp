@@ -1,9 +1,8 @@
 #include "platform/Registry.h"
 
 #include "platform/Ascii.h"
-#include "platform/RawIo.h"
-
 #include "platform/AtomicFile.h"
+#include "platform/RawIo.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -17,16 +17,8 @@ TestApp::TestApp() : registry(root.file("registry.reg")) {
 
     app.programFolder = programFolder;
     app.exeName = "Corvane";
-    app.versionMajor = 2;
-    app.versionMinor = 0;
-    app.versionRevision = 10;
     app.webSite = "http://127.0.0.1:9";
-    app.dialogs = &dialogs;
-    app.shell = &shell;
-    app.registry = &registry;
-    app.clock = &clock;
-    app.windows = &windows;
-    app.downloader = &downloader;
+    app.useServices(dialogs, shell, registry, clock, windows, downloader);
     app.endProcess = [this](int code) {
         endedWith = code;
         // The process would be gone: close every window so a modal show returns.
