@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <stdexcept>
 
@@ -98,5 +99,94 @@ TEST(CurlDownloader, KeepsOnlyCompleteResponses) {
             EXPECT_FALSE(into.exists(c.name)) << c.what;
         }
         EXPECT_FALSE(into.exists(c.name + ".part")) << c.what;
+    }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Small enough that a test never waits long; the program's own are 1024 bytes/s over 60 s and 1 GiB.
+const CurlDownloader::Limits TestLimits{1024, 2, 1 << 20};
+
+}  // namespace
+
+// Every transfer ends: a trickle at the speed floor, a body past the size ceiling whether its
+// length was announced or not. Each failure leaves the older archive and no partial file.
+TEST(CurlDownloader, EndsSlowAndOversizedTransfers) {
+    ::setenv("no_proxy", "*", 1);
+    TempDir served, into;
+    served.write("ceiling.zip", randomBytes(1 << 20));
+    served.write("above.zip", randomBytes((1 << 20) + 1));
+    HttpServer server(served.path());
+
+    const struct Case {
+        const char* path;
+        bool ok;
+        const char* reason;
+    } cases[] = {
+        {"/ceiling.zip", true, ""},
+        {"/above.zip", false, "the file is larger than 1 MiB"},
+        {"/huge", false, "the file is larger than 1 MiB"},
+        {"/endless", false, "the file is larger than 1 MiB"},
+        {"/trickle", false, "the transfer ran slower than 1024 bytes/s for 2 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const string destination = into.file("archive.zip");
+        writeFile(destination, "older");
+        writeFile(destination + ".part", "stale");
+
+        Downloader::Result result = CurlDownloader(TestLimits).download(server.base() + c.path, destination);
+
+        EXPECT_EQ(result.ok, c.ok);
+        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_TRUE(c.ok ? readFile(destination) == served.read("ceiling.zip") : readFile(destination) == "older");
+        EXPECT_FALSE(into.exists("archive.zip.part"));
+    }
+}
+
+// A link left at the partial file's name or at the archive's name is replaced, never written
+// through: what it points at keeps its bytes, or stays absent.
+TEST(CurlDownloader, NeverWritesThroughALink) {
+    ::setenv("no_proxy", "*", 1);
+    TempDir served;
+    const string archive = randomBytes(200 * 1024);
+    served.write("a.zip", archive);
+    HttpServer server(served.path());
+
+    const struct Case {
+        const char* what;
+        const char* linkAt;  // relative to the destination's name
+        const char* target;  // the link's target in the download folder, "notes" holding text
+        const char* path;
+        bool ok;
+    } cases[] = {
+        {"partial file links to notes", ".part", "notes", "/a.zip", true},
+        {"partial file links to nothing", ".part", "absent", "/a.zip", true},
+        {"archive links to notes", "", "notes", "/a.zip", true},
+        {"partial file links to notes, download fails", ".part", "notes", "/none.zip", false},
+        {"archive links to notes, download fails", "", "notes", "/none.zip", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir folder;
+        folder.write("notes", "my notes");
+        const string destination = folder.file("archive.zip");
+        const string link = destination + c.linkAt;
+        fs::create_symlink(folder.file(c.target), link);
+
+        Downloader::Result result = CurlDownloader().download(server.base() + c.path, destination);
+
+        EXPECT_EQ(result.ok, c.ok) << result.reason;
+        EXPECT_TRUE(folder.read("notes") == "my notes");  // a flag: a mismatch would print the archive
+        EXPECT_FALSE(folder.exists("absent"));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(destination + ".part")));
+        if (c.ok) {
+            EXPECT_FALSE(fs::is_symlink(destination));
+            EXPECT_TRUE(readFile(destination) == archive);
+        } else if (*c.linkAt == '\0') {
+            EXPECT_TRUE(fs::is_symlink(link));  // an existing destination is left as it was
+        }
     }
 }

@@ -7,10 +7,14 @@ Listens on a free port of 127.0.0.1, prints that port on one line, then serves u
     GET /<path>          the file from <folder>, or 404
     GET /cut/<path>      announces the whole file, sends its first half and closes
     GET /redirect/<path> 302 to /<path>
+    GET /trickle         announces 100000 bytes and sends one a second
+    GET /endless         sends bytes as fast as it can, announcing no length, until the client goes
+    GET /huge            announces 2 GiB, then sends nothing until the client goes
 """
 
 import os
 import sys
+import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -22,9 +26,30 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):
         pass
 
+    def handle(self):
+        try:
+            super().handle()
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client gave up, as the slow, endless and too large answers expect it to
+
     def do_GET(self):
         path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
-        if path.startswith("/redirect/"):
+        if path == "/trickle":
+            self.start_body(100000)
+            for _ in range(100000):
+                self.wfile.write(b"x")
+                self.wfile.flush()
+                time.sleep(1)
+        elif path == "/endless":
+            self.start_body(None)
+            block = b"y" * 65536
+            while True:
+                self.wfile.write(block)
+        elif path == "/huge":
+            self.start_body(2 << 30)
+            self.wfile.flush()
+            self.rfile.read()  # returns when the client closes the connection
+        elif path.startswith("/redirect/"):
             target = "/" + urllib.parse.quote(path[len("/redirect/"):])
             # A body on the redirect shows whether the client mixes it into the file.
             self.reply(302, b"moved elsewhere\n", [("Location", target)])
@@ -32,19 +57,24 @@ class Handler(BaseHTTPRequestHandler):
             data = self.load(path[len("/cut/"):])
             if data is None:
                 return self.reply(404, b"not found\n")
-            self.send_response(200)
-            self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(len(data)))
-            self.send_header("Connection", "close")
-            self.end_headers()
+            self.start_body(len(data))
             self.wfile.write(data[: len(data) // 2])
             self.wfile.flush()
-            self.close_connection = True
         else:
             data = self.load(path[1:])
             if data is None:
                 return self.reply(404, b"not found\n")
             self.reply(200, data, [("Content-Type", "application/octet-stream")])
+
+    def start_body(self, length):
+        """A 200 header for a body that is sent by hand; without a length it ends with the connection."""
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if length is not None:
+            self.send_header("Content-Length", str(length))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
 
     def reply(self, status, body, headers=()):
         self.send_response(status)

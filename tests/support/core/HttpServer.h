@@ -6,6 +6,9 @@
 //   GET /<path>          the file, or 404 when there is none
 //   GET /cut/<path>      announces the whole file but sends only its first half, then closes
 //   GET /redirect/<path> a 302 to /<path>
+//   GET /trickle         announces 100000 bytes and sends one a second
+//   GET /endless         a body without a length that never ends
+//   GET /huge            announces 2 GiB and sends nothing
 // It listens on a free port and stops with this object.
 class HttpServer {
 public:
