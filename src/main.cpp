@@ -9,6 +9,7 @@
 #include "common/App.h"
 #include "common/BuildConfig.h"
 #include "common/Shared.h"
+#include "platform/Display.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     app.programFolder = programFolder;
     app.exeName = paths::fileNameOf(exe);
     app.webSite = CORVANE_WEB_SITE;
+    app.displayAvailable = display::available();
     app.useServices(dialogs, shell, registry, clock, windows, downloader);
     // The run ends here and now, windows and all, as the classic End did.
     app.endProcess = [](int code) {

@@ -27,6 +27,9 @@ struct App {
     int versionMinor = CORVANE_VERSION_MINOR;
     int versionRevision = CORVANE_VERSION_REVISION;
     std::string webSite;        // base address of the project's web site, no trailing "/"
+    // Whether windows and boxes can be shown. Without a display, information boxes go to
+    // standard error and the game-folder search does without its manual window.
+    bool displayAvailable = true;
 
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;

@@ -1,10 +1,21 @@
 #include "common/Standard.h"
 
+#include <cstdio>
+
 #include "common/App.h"
+#include "common/Text.h"
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 
-void ShowInfo(App& app, const std::string& prompt) { app.dialogs->info(nullptr, "Corvane - By Dunmarrow", prompt); }
+void ShowInfo(App& app, const std::string& prompt) {
+    // With nothing to show a box on, the message still reaches the user, and stays a message:
+    // a run without a display is not failed for it.
+    if (!app.displayAvailable) {
+        std::fprintf(stderr, "%s\n", replaceAll(prompt, CRLF, "\n").c_str());
+        return;
+    }
+    app.dialogs->info(nullptr, "Corvane - By Dunmarrow", prompt);
+}
 
 int ExecuteFile(App& app, const std::string& operation, const std::string& file, const std::string& parameters,
                 const std::string& directory, int showCmd, bool wait) {

@@ -5,7 +5,7 @@ struct App;
 
 // The program's shared procedures.
 
-// The information box, titled "Corvane - By Dunmarrow".
+// The information box, titled "Corvane - By Dunmarrow"; without a display, its text on standard error.
 void ShowInfo(App& app, const std::string& prompt);
 
 // Without wait: opens the file through the shell and returns its result (above 32 on success).

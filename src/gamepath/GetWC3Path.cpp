@@ -1,5 +1,6 @@
 #include "gamepath/GetWC3Path.h"
 
+#include <cstdio>
 #include <functional>
 
 #include "common/App.h"
@@ -42,6 +43,12 @@ std::string GetWC3Path(App& app, Shared& shared, bool showWarning) {
         if (IsGameFolder(candidate)) return candidate;
     }
     if (!showWarning) return "";
+    // The manual window needs a display. Without one, the modes that show nothing must still
+    // run, "forcewc3path" above all, which is how a wrong stored folder gets mended.
+    if (!app.displayAvailable) {
+        std::fputs("Corvane: no game folder found, and no display to ask for one; going on without it.\n", stderr);
+        return "";
+    }
 
     // The window hands its result back only through the settings file.
     app.windows->run(WindowId::SetPath, app, shared);

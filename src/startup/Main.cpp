@@ -22,6 +22,10 @@ namespace {
 
 const char* const ConfigFile = "\\config.cfg";
 
+// The exit status after a failure report, so that a script calling a mode can tell; messages
+// such as "Missing arguments..." are not failures and end with 0.
+constexpr int FailedStatus = 1;
+
 // The first option split at every "=": part 0 is its name, part 1 its value.
 struct FirstOption {
     std::vector<std::string> parts;
@@ -132,8 +136,8 @@ std::string reportOf(const App& app, const RuntimeFailure& failure) {
                       "You will be redirected to Dunmarrow to report the issue..."});
 }
 
-// The report, then the forum's reply page. Should the box itself fail (no windowing system),
-// the report still reaches the terminal.
+// The report, then the forum's reply page. Should the box itself fail (the windowing library
+// cannot be loaded, say), the report still reaches the terminal.
 void report(App& app, const RuntimeFailure& failure) {
     try {
         ShowInfo(app, reportOf(app, failure));
@@ -171,7 +175,7 @@ void Main(App& app, Shared& shared, const std::string& commandLine) {
     // A failure in an event procedure of a shown window gets the same report and ends the run.
     app.reportFailure = [&app](const RuntimeFailure& failure) {
         report(app, failure);
-        app.endProcess(0);
+        app.endProcess(FailedStatus);
     };
 
     // Finding the pack root and writing "Version.lua" come before the trap; their failures are
@@ -187,5 +191,5 @@ void Main(App& app, Shared& shared, const std::string& commandLine) {
     if (pending) report(app, *pending);
     shared.TargetFile.reset();
     shared.PackFolder.clear();
-    app.endProcess(0);
+    app.endProcess(pending ? FailedStatus : 0);
 }

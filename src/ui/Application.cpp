@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
-#include <cstdlib>
 
+#include "platform/Display.h"
 #include "platform/RuntimeFailure.h"
 #include "ui/Form.h"
 
@@ -15,17 +15,12 @@ namespace {
 int appArgc = 1;
 char appName[] = "Corvane";
 char* appArgv[] = {appName, nullptr};
-
-bool set(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
 }  // namespace
 
 void ensureApplication() {
     if (QCoreApplication::instance()) return;
     // Without any display Qt would abort the process; a failure gets the program's report instead.
-    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM"))
+    if (!display::available())
         throw RuntimeFailure(5, "No display to show a window on: DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are all unset");
     // Never destroyed: windows and icons may outlive any scope we could tie it to, and the
     // process ends right after the last of them anyway.

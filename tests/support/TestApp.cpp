@@ -20,7 +20,8 @@ TestApp::TestApp() : registry(root.file("registry.reg")) {
     app.webSite = "http://127.0.0.1:9";
     app.useServices(dialogs, shell, registry, clock, windows, downloader);
     app.endProcess = [this](int code) {
-        endedWith = code;
+        // The first end is the one that counts: the real process would be gone by the next.
+        if (!endedWith) endedWith = code;
         // The process would be gone: close every window so a modal show returns.
         if (QApplication::instance())
             for (QWidget* w : QApplication::topLevelWidgets()) w->hide();

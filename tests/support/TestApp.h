@@ -35,7 +35,7 @@ struct TestApp {
     CurlDownloader downloader;
     App app;
     Shared shared;
-    std::optional<int> endedWith;
+    std::optional<int> endedWith;  // the status of the first endProcess, which the real one would not survive
 
     TestApp();
     ~TestApp();
