@@ -1,13 +1,12 @@
 #include "platform/ExeVersion.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+#include "platform/RawIo.h"
 
 namespace {
 
@@ -190,23 +189,12 @@ std::string exeVersionFromBytes(std::string_view data) {
 }
 
 std::string exeVersionOfFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    ReadResult result;
+    int fd = openRegularFile(path, result);
     if (fd < 0) return {};
+    // An executable's headers and resources sit well within this; a huge file is not read whole.
     std::string data;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        // An executable's headers and resources sit well within this; a huge file is not read whole.
-        std::size_t want = std::uint64_t(st.st_size) < MaxImageBytes ? std::size_t(st.st_size) : MaxImageBytes;
-        data.resize(want);
-        std::size_t got = 0;
-        while (got < want) {
-            ssize_t n = ::read(fd, data.data() + got, want - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += std::size_t(n);
-        }
-        data.resize(got);
-    }
+    bool ok = readRest(fd, data, MaxImageBytes);
     ::close(fd);
-    return exeVersionFromBytes(data);
+    return ok ? exeVersionFromBytes(data) : std::string();
 }

@@ -79,6 +79,15 @@ struct stat statRegularFile(const std::string& path) {
     return st;
 }
 
+// The file opened for reading, else the classic failure; anything but a regular file is not found.
+int openRegular(const std::string& path, struct stat* info = nullptr) {
+    ReadResult result;
+    int fd = openRegularFile(path, result, info);
+    if (result == ReadResult::NotRegular) failure::raise(failure::FileNotFound);
+    if (fd < 0) raiseForErrno(errno, path, true);
+    return fd;
+}
+
 std::string withoutTrailingSeparators(std::string path) {
     while (path.size() > 1 && paths::endsWithSeparator(path)) path.pop_back();
     return path;
@@ -179,26 +188,10 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 std::string ReadAll(const std::string& path) {
     std::string resolved = paths::resolve(path);
-    // Not blocking on open: a pipe standing at the path must not hang the program.
-    Descriptor fd(::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) raiseForErrno(errno, resolved, true);
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) raiseForErrno(errno, resolved, true);
-    if (S_ISDIR(st.st_mode)) failure::raise(failure::PathFileAccessError);
-    if (!S_ISREG(st.st_mode)) failure::raise(failure::FileNotFound);
-
+    if (isDirectory(resolved)) failure::raise(failure::PathFileAccessError);
+    Descriptor fd(openRegular(resolved));
     std::string content;
-    content.reserve(std::size_t(st.st_size));
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            raiseForErrno(errno, resolved, true);
-        }
-        if (n == 0) break;
-        content.append(buffer.data(), std::size_t(n));
-    }
+    if (!readRest(fd.get(), content)) raiseForErrno(errno, resolved, true);
     return content;
 }
 
@@ -231,7 +224,8 @@ void DeleteFolder(const std::string& path) {
 
 void CopyFile(const std::string& source, const std::string& destination, bool overwrite) {
     std::string from = paths::resolve(source);
-    struct stat sourceStat = statRegularFile(from);
+    struct stat sourceStat;
+    Descriptor in(openRegular(from, &sourceStat));
 
     std::string target;
     std::string folder;
@@ -257,12 +251,8 @@ void CopyFile(const std::string& source, const std::string& destination, bool ov
             return;
     }
 
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) raiseForErrno(errno, from, true);
-
-    std::string name = paths::fileNameOf(target);
-    std::string temp = (folder == "/" ? folder : folder + "/") + name.substr(0, 200) + ".tmp-XXXXXX";
-    Descriptor out(::mkstemp(temp.data()));
+    std::string temp;
+    Descriptor out(createReplacementFile(folder, paths::fileNameOf(target), temp));
     if (out.get() < 0) raiseForErrno(errno, temp, false);
 
     int error = 0;

@@ -35,7 +35,7 @@ void CreateFolder(const std::string& path); // one level; 58 when it exists, 76 
 
 // Writes a whole text file (bytes as given) through a temporary file and a rename.
 void WriteTextFile(const std::string& path, const std::string& text);
-// The whole content of a file; 53 when missing.
+// The whole content of a file; 53 when missing or not a regular file (a pipe is never waited on).
 std::string ReadAll(const std::string& path);
 
 // Deletes a file, also a read-only one; 53 when missing.
@@ -45,7 +45,8 @@ void DeleteFolder(const std::string& path);
 
 // Copies a file. A destination that ends with a separator names a folder and the copy keeps
 // the file's name. With overwrite an existing file is replaced through a temporary file and
-// a rename, never written through a link; a read-only destination fails with 70.
+// a rename, never written through a link; a read-only destination fails with 70. A source that
+// is not a regular file fails with 53.
 void CopyFile(const std::string& source, const std::string& destination, bool overwrite = true);
 
 // Attributes set to 0: clears the read-only mark (the owner may write again).

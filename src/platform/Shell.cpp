@@ -16,6 +16,7 @@
 #include "platform/Ascii.h"
 #include "platform/CommandLine.h"
 #include "platform/Paths.h"
+#include "platform/RawIo.h"
 #include "platform/RuntimeFailure.h"
 
 #ifndef CLOSE_RANGE_CLOEXEC
@@ -46,17 +47,16 @@ bool isExecutableFile(const std::string& path) { return isRegularFile(path) && :
 // Windows executables begin with "MZ"; openError tells why the file could not be looked at.
 bool isWindowsExecutable(const std::string& path, int& openError) {
     openError = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ReadResult result;
+    int fd = openRegularFile(path, result);
     if (fd < 0) {
-        openError = errno;
+        if (result == ReadResult::Failed) openError = errno;
         return false;
     }
-    char magic[2] = {};
-    ssize_t n;
-    do n = ::read(fd, magic, sizeof magic);
-    while (n < 0 && errno == EINTR);
+    std::string magic;
+    bool read = readRest(fd, magic, 2);
     ::close(fd);
-    return n == 2 && magic[0] == 'M' && magic[1] == 'Z';
+    return read && magic == "MZ";
 }
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -397,4 +398,48 @@ TEST(FileSystem, WritesFilesWholeOrNotAtAll) {
     }
     EXPECT_TRUE(fs::is_directory(d.file("busy/settings.cfg")));
     EXPECT_TRUE(temporariesIn(d.path()).empty());
+}
+
+// Runs killed mid-write leave "<name>.tmp-XXXXXX" files behind; the next replacement of the same
+// file removes those that no writer can still be at work on, and nothing else.
+TEST(FileSystem, ReplacingAFileRemovesItsStaleTemporaries) {
+    struct Leftover {
+        std::string suffix;  // after the target's name (or before it, for another target)
+        int ageMinutes;
+        bool removed;
+    } leftovers[] = {
+        {".tmp-a1B2c3", 11, true},          {".tmp-Zz9Yy8", 60 * 24 * 30, true}, {".tmp-q1w2e3", 9, false},
+        {".tmp-q1w2e", 60, false},          {".tmp-q1w2e3.bak", 60, false},      {".tmp-q1w_e3", 60, false},
+        {".TMP-q1w2e3", 60, false},
+    };
+    const std::function<void(const TempDir&, const std::string&)> writers[] = {
+        [](const TempDir& d, const std::string& target) { fso::WriteTextFile(d.file(target), "new"); },
+        [](const TempDir& d, const std::string& target) { fso::CopyFile(d.write("source/map", "new"), d.file(target)); },
+    };
+    const std::string targets[] = {"config.cfg", std::string(230, 'm') + ".w3x"};
+    for (const std::string& target : targets) {
+        const std::string stem = target.substr(0, 200);  // long names are cut to keep within the name limit
+        for (const auto& write : writers) {
+            TempDir d;
+            auto plant = [&](const std::string& name, int ageMinutes, bool folder = false) {
+                if (folder) d.mkdir(name);
+                else d.write(name, "partial");
+                struct timespec times[2] = {{::time(nullptr) - ageMinutes * 60, 0}, {::time(nullptr) - ageMinutes * 60, 0}};
+                ASSERT_EQ(::utimensat(AT_FDCWD, d.file(name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << name;
+            };
+            for (const Leftover& l : leftovers) plant(stem + l.suffix, l.ageMinutes);
+            plant("other.cfg.tmp-a1B2c3", 60);  // another file's
+            plant("x" + stem + ".tmp-a1B2c3", 60);
+            plant(stem + ".tmp-dir123", 60, true);  // not what a write leaves
+            d.write(target, "old");
+
+            write(d, target);
+
+            EXPECT_EQ(d.read(target), "new");
+            for (const Leftover& l : leftovers) EXPECT_EQ(d.exists(stem + l.suffix), !l.removed) << l.suffix;
+            EXPECT_TRUE(d.exists("other.cfg.tmp-a1B2c3"));
+            EXPECT_TRUE(d.exists("x" + stem + ".tmp-a1B2c3"));
+            EXPECT_TRUE(d.exists(stem + ".tmp-dir123"));
+        }
+    }
 }
