@@ -4,15 +4,13 @@
 
 #include "platform/Ascii.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/RawIo.h"
 
 namespace profile {
 namespace {
 
 bool isQuote(char c) { return c == '"' || c == '\''; }
-
-
-
 
 // Lines without their ends; a last line without an end still counts.
 std::vector<std::string_view> splitLines(std::string_view text) {
@@ -109,15 +107,18 @@ std::string cleanKeyName(std::string_view key) {
     return std::string(v);
 }
 
-// The value as it must stand in the file so that get() returns it unchanged: line breaks
-// would start new lines (and so new keys), and the reader strips outer blanks and quotes.
+// The value as it must stand in the file so that get() returns it as the system's profile
+// functions would: outer blanks stand as given and are trimmed on read, line breaks would start
+// new lines (and so new keys), and a quote at either end keeps its place only inside a pair of
+// protective quotes, since the reader strips one enclosing pair.
 std::string encodeValue(const std::string& value) {
     std::string v = value;
     for (char& c : v)
         if (c == '\r' || c == '\n') c = ' ';
-    if (!v.empty() && (ascii::isBlank(v.front()) || isQuote(v.front()) || ascii::isBlank(v.back()) || isQuote(v.back())))
-        v = '"' + v + '"';
-    return v;
+    std::string_view core = ascii::trimBlanks(v);
+    if (core.empty() || !(isQuote(core.front()) || isQuote(core.back()))) return v;
+    std::size_t lead = static_cast<std::size_t>(core.data() - v.data());
+    return v.substr(0, lead) + '"' + std::string(core) + '"' + v.substr(lead + core.size());
 }
 
 std::string joinCrLf(const std::vector<std::string>& lines) {
@@ -188,14 +189,24 @@ std::optional<std::string> read(const std::string& path, const std::string& sect
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::optional<std::string>& value) {
     try {
-        std::string text;
-        ReadResult r = readWholeFile(path, text);
-        if (r == ReadResult::Failed) return false;  // never replace what could not be read
-        if (r == ReadResult::Missing && !value) return true;
-        std::string updated = set(text, section, key, value);
-        if (r == ReadResult::Ok && updated == text) return true;
-        writeFileAtomically(path, updated);
-        return true;
+        // A write that changes nothing takes no lock; one that does reads the file again under the
+        // lock, so no key that another run wrote in between is lost.
+        std::optional<FileLock> lock;
+        for (;;) {
+            std::string text;
+            ReadResult r = readWholeFile(path, text);
+            // Never replace what could not be read, nor anything that is not a regular file.
+            if (r == ReadResult::Failed || r == ReadResult::NotRegular) return false;
+            if (r == ReadResult::Missing && !value) return true;
+            std::string updated = set(text, section, key, value);
+            if (r == ReadResult::Ok && updated == text) return true;
+            if (lock) {
+                writeFileAtomically(path, updated);
+                return true;
+            }
+            lock.emplace(path);
+            if (!lock->held()) return false;
+        }
     } catch (...) {
         return false;
     }

@@ -1,4 +1,5 @@
 #include "platform/ProfileFile.h"
+#include "support/core/Processes.h"
 #include "support/core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -67,21 +68,33 @@ TEST(ProfileFile, WritesOnlyTheOneLine) {
     for (const auto& c : cases) EXPECT_EQ(profile::set(c.before, c.section, c.key, c.value), c.after) << c.what;
 }
 
-TEST(ProfileFile, AwkwardValuesComeBackExactly) {
+TEST(ProfileFile, OuterBlanksStandAsWrittenAndQuotesAreProtected) {
     struct Case {
-        string value, expected;
+        string value, line, readBack;  // line: as the file must show it
     } cases[] = {
-        {" x ", " x "},     {"\tx", "\tx"},           {"x\t", "x\t"},       {"\"abc\"", "\"abc\""},
-        {"'abc'", "'abc'"}, {"'a", "'a"},             {"a\"", "a\""},       {"\"", "\""},
-        {"''", "''"},       {"a=b", "a=b"},           {"=", "="},           {";x", ";x"},
-        {"  ", "  "},       {"", ""},                 {" " + string(253, 'x'), " " + string(253, 'x')},
-        {"one\r\n[evil]\r\nk=1", "one  [evil]  k=1"}, {"a\nk=1\n", "a k=1 "},
+        {"/games/wc3 ", "k=/games/wc3 ", "/games/wc3"},  // a value that kept the blank before "--"
+        {" x ", "k= x ", "x"},
+        {"\tx", "k=\tx", "x"},
+        {"  ", "k=  ", ""},
+        {"", "k=", ""},
+        {"\"abc\"", "k=\"\"abc\"\"", "\"abc\""},
+        {"'abc'", "k=\"'abc'\"", "'abc'"},
+        {"\"a", "k=\"\"a\"", "\"a"},
+        {"a\"", "k=\"a\"\"", "a\""},
+        {"\"", "k=\"\"\"", "\""},
+        {" \"a b\" ", "k= \"\"a b\"\" ", "\"a b\""},  // blanks outside, quotes kept inside them
+        {"a \"b\" c", "k=a \"b\" c", "a \"b\" c"},
+        {"a=b", "k=a=b", "a=b"},
+        {";x", "k=;x", ";x"},
+        {" " + string(253, 'x'), "k= " + string(253, 'x'), string(253, 'x')},
+        {"one\r\n[evil]\r\nk=1", "k=one  [evil]  k=1", "one  [evil]  k=1"},
+        {"a\nk=1\n", "k=a k=1 ", "a k=1"},
     };
     const string base = "[s]\r\nk=old\r\nafter=2\r\n[evil]\r\n";
     for (const auto& c : cases) {
         string text = profile::set(base, "s", "k", c.value);
-        EXPECT_EQ(profile::get(text, "s", "k"), c.expected) << text;
-        EXPECT_EQ(profile::get(text, "s", "after"), "2") << text;
+        EXPECT_EQ(text, "[s]\r\n" + c.line + "\r\nafter=2\r\n[evil]\r\n") << c.value;
+        EXPECT_EQ(profile::get(text, "s", "k"), c.readBack) << text;
         EXPECT_EQ(profile::get(text, "evil", "k"), nullopt) << text;
     }
 }
@@ -94,6 +107,7 @@ TEST(ProfileFile, FileReadsCreateNothingAndWritesCreateWhatIsNeeded) {
     EXPECT_FALSE(dir.exists("game.ini"));
     EXPECT_TRUE(profile::write(ini, "s", "k", nullopt));
     EXPECT_FALSE(dir.exists("game.ini"));
+    EXPECT_FALSE(dir.exists("game.ini.lock"));  // a write that changes nothing takes no lock
 
     ASSERT_TRUE(profile::write(ini, "Options", "Name", "Corvane"));
     EXPECT_EQ(dir.read("game.ini"), "[Options]\r\nName=Corvane\r\n");
@@ -102,9 +116,28 @@ TEST(ProfileFile, FileReadsCreateNothingAndWritesCreateWhatIsNeeded) {
     ASSERT_TRUE(profile::write(ini, "options", "Size", "3"));
     ASSERT_TRUE(profile::write(ini, "OPTIONS", "name", " padded "));
     ASSERT_TRUE(profile::write(ini, "Other", "A", nullopt));
-    EXPECT_EQ(dir.read("game.ini"), "; keep me\r\n[Options]\r\nName=\" padded \"\r\nSize=3\r\n\r\n[Other]\r\n");
-    EXPECT_EQ(profile::read(ini, "Options", "Name"), " padded ");
+    EXPECT_EQ(dir.read("game.ini"), "; keep me\r\n[Options]\r\nName= padded \r\nSize=3\r\n\r\n[Other]\r\n");
+    EXPECT_EQ(profile::read(ini, "Options", "Name"), "padded");
 
     EXPECT_FALSE(profile::write(dir.file("no/such/folder/x.ini"), "s", "k", "v"));
     EXPECT_FALSE(dir.exists("no"));
+}
+
+// Two runs writing keys into one settings file at once: each write reads the file again under
+// the lock, so neither replaces the file with a copy that misses the other's keys.
+TEST(ProfileFile, ConcurrentWritersLoseNoKey) {
+    TempDir dir;
+    const string ini = dir.file("config.cfg");
+    ASSERT_TRUE(profile::write(ini, "FORCED_PATH", "PATH", "/games/wc3"));
+    constexpr int Writers = 2, Keys = 50;
+    EXPECT_EQ(failingChildren(Writers, [&](int w) {
+                  for (int i = 0; i < Keys; ++i)
+                      if (!profile::write(ini, "CSTMENU", "MNU_PATH_" + std::to_string(w * Keys + i), "tool" + std::to_string(i)))
+                          return false;
+                  return true;
+              }),
+              0);
+    for (int n = 0; n < Writers * Keys; ++n)
+        EXPECT_EQ(profile::read(ini, "CSTMENU", "MNU_PATH_" + std::to_string(n)), "tool" + std::to_string(n % Keys)) << n;
+    EXPECT_EQ(profile::read(ini, "FORCED_PATH", "PATH"), "/games/wc3");
 }

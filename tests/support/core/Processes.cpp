@@ -1,0 +1,22 @@
+#include "support/core/Processes.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+int failingChildren(int count, const std::function<bool(int)>& work) {
+    std::vector<pid_t> children;
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        pid_t pid = ::fork();
+        if (pid == 0) _exit(work(i) ? 0 : 1);
+        if (pid < 0) ++failed;
+        else children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
+    }
+    return failed;
+}
