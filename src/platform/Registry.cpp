@@ -2,18 +2,19 @@
 
 #include "platform/Ascii.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/RawIo.h"
+#include "platform/RuntimeFailure.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -24,31 +25,12 @@ constexpr std::string_view Signature = "Windows Registry Editor Version 5.00";
 constexpr RegRoot AllRoots[] = {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine, RegRoot::Users,
                                 RegRoot::CurrentConfig};
 
-
-
-
-
 // A key below a root: its path components in the case they were first written with.
 struct Key {
     RegRoot root;
     std::vector<std::string> path;
     std::vector<std::pair<std::string, RegValue>> values;  // in the order written
 };
-
-bool samePath(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!ascii::sameName(a[i], b[i])) return false;
-    return true;
-}
-
-// True when `inner` lies strictly below `outer`.
-bool isBelow(const std::vector<std::string>& inner, const std::vector<std::string>& outer) {
-    if (inner.size() <= outer.size()) return false;
-    for (std::size_t i = 0; i < outer.size(); ++i)
-        if (!ascii::sameName(inner[i], outer[i])) return false;
-    return true;
-}
 
 // "Software\\X\\" and "\\Software\\\\X" name the same key.
 std::vector<std::string> splitPath(std::string_view subKey) {
@@ -66,23 +48,21 @@ std::vector<std::string> splitPath(std::string_view subKey) {
 // Names the file cannot carry: a line break (or NUL) would split the line it is written on.
 bool storableName(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
 
+// The keys of the store, found through an index of their case-folded paths: a store may hold tens
+// of thousands of keys, and a run looks some up hundreds of times.
 class Hive {
 public:
-    std::vector<Key> keys;  // in file order, then order of creation
-
     Key* find(RegRoot root, const std::vector<std::string>& path) {
-        for (Key& k : keys)
-            if (k.root == root && samePath(k.path, path)) return &k;
-        return nullptr;
+        auto it = index_.find(folded(root, path));
+        return it == index_.end() || it->second.at == None ? nullptr : &*keys_[it->second.at];
     }
     const Key* find(RegRoot root, const std::vector<std::string>& path) const {
         return const_cast<Hive*>(this)->find(root, path);
     }
 
     bool hasSubkeys(RegRoot root, const std::vector<std::string>& path) const {
-        for (const Key& k : keys)
-            if (k.root == root && isBelow(k.path, path)) return true;
-        return false;
+        auto it = index_.find(folded(root, path));
+        return it != index_.end() && it->second.children > 0;
     }
 
     bool exists(RegRoot root, const std::vector<std::string>& path) const {
@@ -90,27 +70,75 @@ public:
     }
 
     // The key with every missing key on its way; `created` tells whether anything was added.
+    // A new key below existing ones takes their spelling for the shared part of its path.
     Key& ensure(RegRoot root, const std::vector<std::string>& path, bool& created) {
-        // A new key below existing ones takes their spelling for the shared part of its path.
-        std::vector<std::string> spelled;
-        Key* key = path.empty() ? find(root, path) : nullptr;
-        if (path.empty() && !key) {
-            keys.push_back(Key{root, {}, {}});
-            created = true;
-            key = &keys.back();
+        std::string name = folded(root, {});
+        if (path.empty()) {  // the root's own key
+            Slot& slot = index_[name];
+            if (slot.at == None) slot.at = create(root, {}, created);
+            return *keys_[slot.at];
         }
+        std::size_t reached = None;
         for (const std::string& part : path) {
-            spelled.push_back(part);
-            key = find(root, spelled);
-            if (!key) {
-                keys.push_back(Key{root, spelled, {}});
-                created = true;
-                key = &keys.back();
+            std::string parent = name;
+            appendFolded(name, part);
+            Slot& slot = index_[name];
+            if (slot.at == None) {
+                std::vector<std::string> spelled = reached == None ? std::vector<std::string>{} : keys_[reached]->path;
+                spelled.push_back(part);
+                slot.at = create(root, std::move(spelled), created);
+                ++index_[parent].children;
             }
-            spelled = key->path;
+            reached = slot.at;
         }
-        return *key;
+        return *keys_[reached];
     }
+
+    // Removes a key that has no subkeys; false when it is missing or still has some.
+    bool remove(RegRoot root, const std::vector<std::string>& path) {
+        if (path.empty()) return false;
+        auto it = index_.find(folded(root, path));
+        if (it == index_.end() || it->second.at == None || it->second.children > 0) return false;
+        keys_[it->second.at].reset();
+        index_.erase(it);
+        --index_[folded(root, std::vector<std::string>(path.begin(), path.end() - 1))].children;
+        return true;
+    }
+
+    // Every key in file order, then in order of creation.
+    template <typename Visit>
+    void forEach(Visit visit) const {
+        for (const auto& key : keys_)
+            if (key) visit(*key);
+    }
+
+private:
+    static constexpr std::size_t None = std::size_t(-1);
+
+    struct Slot {
+        std::size_t at = None;     // in keys_; None while only subkeys name the path (a root's own key)
+        std::size_t children = 0;  // direct subkeys
+    };
+
+    // Components hold no backslash, so it separates them; the root goes first.
+    static void appendFolded(std::string& name, std::string_view part) {
+        name += '\\';
+        for (char c : part) name += ascii::lower(c);
+    }
+    static std::string folded(RegRoot root, const std::vector<std::string>& path) {
+        std::string name(1, char('0' + static_cast<int>(root)));
+        for (const std::string& part : path) appendFolded(name, part);
+        return name;
+    }
+
+    std::size_t create(RegRoot root, std::vector<std::string> path, bool& created) {
+        keys_.emplace_back(Key{root, std::move(path), {}});
+        created = true;
+        return keys_.size() - 1;
+    }
+
+    std::vector<std::optional<Key>> keys_;  // a deleted key leaves a gap, so positions stay valid
+    std::unordered_map<std::string, Slot> index_;
 };
 
 // ---- reading the export format -------------------------------------------------------------
@@ -329,7 +357,7 @@ std::string formatData(const RegValue& v) {
 std::string format(const Hive& hive) {
     std::string out(Signature);
     out += "\r\n\r\n";
-    for (const Key& k : hive.keys) {
+    hive.forEach([&](const Key& k) {
         out += '[';
         out += rootName(k.root);
         for (const std::string& part : k.path) out += '\\' + part;
@@ -339,17 +367,25 @@ std::string format(const Hive& hive) {
             out += '=' + formatData(value) + "\r\n";
         }
         out += "\r\n";
-    }
+    });
     return out;
 }
 
 // ---- the file --------------------------------------------------------------------------------
 
+// The file as read; something other than a regular file at its name is a failure of the run, and
+// is left where it is: waiting on a pipe would hang every mode, and replacing it would hide it.
+ReadResult readStore(const std::string& path, std::string& text) {
+    ReadResult r = readWholeFile(path, text);
+    if (r == ReadResult::NotRegular)
+        throw RuntimeFailure(failure::PathFileAccessError, "Path/File access error: " + path + " is not a regular file");
+    return r;
+}
 
 // What the store holds right now: a missing or unreadable-as-registry file is empty.
 Hive load(const std::string& path) {
     std::string text;
-    if (readWholeFile(path, text) != ReadResult::Ok) return {};
+    if (readStore(path, text) != ReadResult::Ok) return {};
     auto hive = parse(text);
     return hive ? std::move(*hive) : Hive{};
 }
@@ -375,37 +411,14 @@ bool moveAside(const std::string& path) {
     return ::rename(path.c_str(), target.c_str()) == 0;
 }
 
-class FileLock {
-public:
-    explicit FileLock(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) return;
-        int r;
-        do r = ::flock(fd_, LOCK_EX);
-        while (r < 0 && errno == EINTR);
-        if (r < 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~FileLock() {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 // The store's content as read under the lock; `broken` when the file could not be parsed.
 struct Loaded {
     Hive hive;
     bool broken = false;
 };
 
-// Creates the folder, takes the lock and reads the file; nothing when any of that fails.
+// Creates the folder, takes the lock and reads the file; nothing when any of that fails. Raises
+// when the file is not a regular one.
 std::optional<Loaded> loadLocked(const std::string& path, std::unique_ptr<FileLock>& lock) {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) {
@@ -413,10 +426,10 @@ std::optional<Loaded> loadLocked(const std::string& path, std::unique_ptr<FileLo
         std::filesystem::create_directories(folder, ec);
         if (ec) return std::nullopt;
     }
-    lock = std::make_unique<FileLock>(path + ".lock");
+    lock = std::make_unique<FileLock>(path);
     if (!lock->held()) return std::nullopt;
     std::string text;
-    ReadResult r = readWholeFile(path, text);
+    ReadResult r = readStore(path, text);
     if (r == ReadResult::Failed) return std::nullopt;
     std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
     if (!hive) return Loaded{Hive{}, true};
@@ -442,22 +455,20 @@ namespace {
 
 // Read-modify-write under the lock. `change` edits the hive and tells whether it succeeded
 // and whether anything changed; nothing is written when nothing changed. Within a batch the
-// change goes to the batch's hive, written when the batch ends.
+// change goes to the batch's hive, written when the batch ends. Only a store that is not a
+// regular file raises.
 template <typename Change>
 bool update(const std::string& path, RegistryStore::Pending* pending, Change change) {
+    bool changed = false;
+    if (pending) {
+        if (!pending->loaded || !change(pending->loaded->hive, changed)) return false;
+        pending->changed = pending->changed || changed;
+        return true;
+    }
+    std::unique_ptr<FileLock> lock;
+    std::optional<Loaded> loaded = loadLocked(path, lock);
+    if (!loaded || !change(loaded->hive, changed)) return false;
     try {
-        if (pending) {
-            if (!pending->loaded) return false;
-            bool changed = false;
-            if (!change(pending->loaded->hive, changed)) return false;
-            pending->changed = pending->changed || changed;
-            return true;
-        }
-        std::unique_ptr<FileLock> lock;
-        std::optional<Loaded> loaded = loadLocked(path, lock);
-        if (!loaded) return false;
-        bool changed = false;
-        if (!change(loaded->hive, changed)) return false;
         return !changed || store(path, *loaded);
     } catch (...) {
         return false;
@@ -465,9 +476,11 @@ bool update(const std::string& path, RegistryStore::Pending* pending, Change cha
 }
 
 // What reads see: the batch's hive inside a batch, else the file as it is now.
-Hive currentHive(const std::string& path, const RegistryStore::Pending* pending) {
-    if (pending && pending->loaded) return pending->loaded->hive;
-    return load(path);
+template <typename Read>
+auto readHive(const std::string& path, const RegistryStore::Pending* pending, Read read) {
+    if (pending && pending->loaded) return read(pending->loaded->hive);
+    const Hive hive = load(path);
+    return read(hive);
 }
 
 }  // namespace
@@ -489,15 +502,14 @@ RegistryStore::~RegistryStore() = default;
 
 RegistryStore::Batch::Batch(RegistryStore& store) : store_(store) {
     if (store_.pending_) return;  // already inside one: the outer batch writes
-    store_.pending_ = std::make_unique<Pending>();
-    try {
-        store_.pending_->loaded = loadLocked(store_.path_, store_.pending_->lock);
-    } catch (...) {
-    }
+    auto pending = std::make_unique<Pending>();
+    pending->loaded = loadLocked(store_.path_, pending->lock);
+    store_.pending_ = std::move(pending);
+    owner_ = true;
 }
 
 RegistryStore::Batch::~Batch() {
-    if (!store_.pending_) return;
+    if (!owner_) return;
     try {
         if (store_.pending_->changed && store_.pending_->loaded) store(store_.path_, *store_.pending_->loaded);
     } catch (...) {
@@ -515,16 +527,17 @@ std::string RegistryStore::defaultPath() {
 }
 
 bool RegistryStore::keyExists(RegRoot root, const std::string& subKey) const {
-    return currentHive(path_, pending_.get()).exists(root, splitPath(subKey));
+    return readHive(path_, pending_.get(), [&](const Hive& hive) { return hive.exists(root, splitPath(subKey)); });
 }
 
 std::optional<RegValue> RegistryStore::queryValue(RegRoot root, const std::string& subKey, const std::string& name) const {
-    const Hive& hive = currentHive(path_, pending_.get());
-    const Key* key = hive.find(root, splitPath(subKey));
-    if (!key) return std::nullopt;
-    for (const auto& [n, v] : key->values)
-        if (ascii::sameName(n, name)) return v;
-    return std::nullopt;
+    return readHive(path_, pending_.get(), [&](const Hive& hive) -> std::optional<RegValue> {
+        const Key* key = hive.find(root, splitPath(subKey));
+        if (!key) return std::nullopt;
+        for (const auto& [n, v] : key->values)
+            if (ascii::sameName(n, name)) return v;
+        return std::nullopt;
+    });
 }
 
 bool RegistryStore::createKey(RegRoot root, const std::string& subKey) {
@@ -562,11 +575,9 @@ bool RegistryStore::deleteKey(RegRoot root, const std::string& subKey) {
     auto path = splitPath(subKey);
     if (path.empty()) return false;  // a root stays
     // Nothing to delete: answer without creating the folder or the lock.
-    if (!currentHive(path_, pending_.get()).find(root, path)) return false;
+    if (!readHive(path_, pending_.get(), [&](const Hive& hive) { return hive.find(root, path) != nullptr; })) return false;
     return update(path_, pending_.get(), [&](Hive& hive, bool& changed) {
-        if (!hive.find(root, path) || hive.hasSubkeys(root, path)) return false;
-        std::erase_if(hive.keys, [&](const Key& k) { return k.root == root && samePath(k.path, path); });
-        changed = true;
-        return true;
+        changed = hive.remove(root, path);
+        return changed;
     });
 }

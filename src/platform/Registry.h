@@ -28,7 +28,9 @@ struct RegValue {
 // case and keep the case they were first written with; an empty value name is the default
 // value ("@"). Reads create nothing. Every update re-reads the file under an advisory lock
 // and replaces it atomically, so two runs cannot lose each other's writes. A file that cannot
-// be parsed is moved aside under a time-stamped name before a new one is written.
+// be parsed is moved aside under a time-stamped name before a new one is written. Something
+// other than a regular file at the file's name is never read nor moved: every call that would
+// read it (a Batch's start included) raises RuntimeFailure naming it; nothing else raises.
 class RegistryStore {
 public:
     explicit RegistryStore(std::string filePath);
@@ -62,6 +64,7 @@ public:
 
     private:
         RegistryStore& store_;
+        bool owner_ = false;  // the outermost batch writes and lets go of the lock
     };
 
     struct Pending;

@@ -7,7 +7,8 @@
 struct App;
 
 // The program's two stores: the settings file in the program's folder and the registry.
-// Nothing here raises: a failure gives the empty text or a write that did not happen.
+// A failure gives the empty text or a write that did not happen; only a registry file that is not
+// a regular file raises (RegistryStore), so that the run ends in the report naming it.
 
 // A key of the settings file; the empty text when the file, section or key is missing or the
 // value is empty. At most 254 characters come back.

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "support/core/Processes.h"
 #include "support/core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -188,25 +189,14 @@ TEST(RegistryStore, ConcurrentWritersLoseNothing) {
     TempDir dir;
     const string file = dir.file("registry.reg");
     constexpr int Writers = 2, Values = 50;
-    std::vector<pid_t> children;
-    for (int w = 0; w < Writers; ++w) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            RegistryStore store(file);
-            int failures = 0;
-            for (int i = 0; i < Values; ++i)
-                if (!store.setValue(RegRoot::CurrentUser, "Software\\Race", "w" + std::to_string(w) + "_" + std::to_string(i), sz("x")))
-                    ++failures;
-            _exit(failures == 0 ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    EXPECT_EQ(failingChildren(Writers, [&](int w) {
+                  RegistryStore store(file);
+                  for (int i = 0; i < Values; ++i)
+                      if (!store.setValue(RegRoot::CurrentUser, "Software\\Race", "w" + std::to_string(w) + "_" + std::to_string(i), sz("x")))
+                          return false;
+                  return true;
+              }),
+              0);
     RegistryStore store(file);
     for (int w = 0; w < Writers; ++w)
         for (int i = 0; i < Values; ++i)
@@ -270,4 +260,51 @@ TEST(RegistryStore, BatchWritesOnceAtItsEndAndHoldsOffOtherWriters) {
     EXPECT_EQ(reread.queryValue(RegRoot::ClassesRoot, ".w3m", ""), sz("type"));
     EXPECT_FALSE(reread.keyExists(RegRoot::CurrentUser, "Software\\Before"));
     EXPECT_EQ(reread.queryValue(RegRoot::CurrentUser, "Software\\Other", "v"), sz("theirs"));
+}
+
+// Keys are found through an index: it must follow every deletion and re-creation exactly as the
+// file does, within a batch and across re-reads.
+TEST(RegistryStore, LookupsFollowDeletionsAndRecreations) {
+    struct Step {
+        const char* op;  // "create", "delete"
+        string key;
+        bool result;
+    } steps[] = {
+        {"create", "A\\B\\C", true}, {"create", "A\\D", true},    {"delete", "A\\B", false}, {"delete", "a\\b\\c", true},
+        {"delete", "A", false},      {"delete", "a\\B", true},    {"create", "a\\b\\E", true}, {"delete", "A\\D", true},
+        {"delete", "A", false},      {"delete", "A\\B\\E", true}, {"delete", "A\\B", true},  {"create", "A\\B", true},
+    };
+    const string expected = Header +
+                            "[HKEY_USERS\\A]\r\n\r\n"
+                            "[HKEY_USERS\\A\\B]\r\n\r\n";
+    for (bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "in one batch" : "one write each");
+        TempDir dir;
+        RegistryStore store(dir.file("r.reg"));
+        {
+            std::optional<RegistryStore::Batch> batch;
+            if (batched) batch.emplace(store);
+            for (const Step& s : steps) {
+                bool done = string(s.op) == "create" ? store.createKey(RegRoot::Users, s.key) : store.deleteKey(RegRoot::Users, s.key);
+                EXPECT_EQ(done, s.result) << s.op << " " << s.key;
+            }
+            for (const char* gone : {"A\\B\\C", "A\\D", "A\\B\\E"}) EXPECT_FALSE(store.keyExists(RegRoot::Users, gone)) << gone;
+        }
+        EXPECT_EQ(dir.read("r.reg"), expected);
+        EXPECT_TRUE(RegistryStore(dir.file("r.reg")).keyExists(RegRoot::Users, "a\\b"));
+    }
+}
+
+TEST(RegistryStore, ANestedBatchLeavesTheWriteToTheOuterOne) {
+    TempDir dir;
+    const string file = dir.file("r.reg");
+    RegistryStore store(file);
+    {
+        RegistryStore::Batch outer(store);
+        { RegistryStore::Batch inner(store); ASSERT_TRUE(store.createKey(RegRoot::Users, "Inner")); }
+        EXPECT_FALSE(dir.exists("r.reg"));
+        ASSERT_TRUE(store.createKey(RegRoot::Users, "Outer"));
+        EXPECT_FALSE(dir.exists("r.reg"));
+    }
+    EXPECT_EQ(readFile(file), Header + "[HKEY_USERS\\Inner]\r\n\r\n[HKEY_USERS\\Outer]\r\n\r\n");
 }
