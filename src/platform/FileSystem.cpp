@@ -4,8 +4,6 @@
 
 #include <dirent.h>
 #include <errno.h>
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
