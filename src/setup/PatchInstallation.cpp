@@ -168,10 +168,10 @@ bool readManifest(const std::string& path, std::vector<Destination>& destination
         const std::string& line = lines[i];
         Destination d{};
         std::string rest;
-        if (line.rfind("kept ", 0) == 0) {
+        if (line.starts_with("kept ")) {
             d.replaces = true;
             rest = line.substr(5);
-        } else if (line.rfind("new ", 0) == 0) {
+        } else if (line.starts_with("new ")) {
             rest = line.substr(4);
         } else {
             return false;
@@ -183,7 +183,7 @@ bool readManifest(const std::string& path, std::vector<Destination>& destination
 }
 
 bool isOwnLeftover(const std::string& name) {
-    return name == ManifestName || name == InstalledName || name.rfind(ManifestName + ".tmp-", 0) == 0;
+    return name == ManifestName || name == InstalledName || name.starts_with(ManifestName + ".tmp-");
 }
 
 // Removes a set-aside folder that holds nothing of the game any more: the manifest, its
@@ -361,7 +361,7 @@ std::string recoverInterrupted(const std::string& wc3Path) {
     std::vector<std::string> notes;
     bool undone = false;
     for (const std::string& name : names) {
-        if (name.rfind(SetAsideFolderPrefix, 0) != 0) continue;
+        if (!name.starts_with(SetAsideFolderPrefix)) continue;
         const std::string folder = game + "/" + name;
         struct stat st;
         if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
