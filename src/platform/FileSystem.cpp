@@ -4,6 +4,8 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,6 +114,15 @@ bool copyContent(int from, int to) {
         if (n == 0) return true;
         if (!writeAll(to, std::string_view(buffer.data(), std::size_t(n)))) return false;
     }
+}
+
+// Copies the content, gives the copy the source's mode and closes it; the error number, 0 on success.
+int fillAndClose(const Descriptor& in, Descriptor& out, mode_t mode) {
+    int error = 0;
+    if (!copyContent(in.get(), out.get())) error = errno ? errno : EIO;
+    if (!error && ::fchmod(out.get(), mode & 07777) != 0) error = errno;
+    if (out.close() != 0 && !error) error = errno;
+    return error;
 }
 
 // Gives the owner full access to every folder of the tree (links are not followed), so a
@@ -253,17 +264,29 @@ void CopyFile(const std::string& source, const std::string& destination, bool ov
     Descriptor out(createReplacementFile(folder, paths::fileNameOf(target), temp));
     if (out.get() < 0) raiseForErrno(errno, temp, false);
 
-    int error = 0;
-    if (!copyContent(in.get(), out.get())) error = errno ? errno : EIO;
-    if (!error && ::fchmod(out.get(), sourceStat.st_mode & 07777) != 0) error = errno;
     // Not flushed to disk, as the system's own copy does not: the rename alone keeps a reader from
     // ever seeing half a copy, and a flush per file would double the time of installing a patch.
-    if (out.close() != 0 && !error) error = errno;
+    int error = fillAndClose(in, out, sourceStat.st_mode);
     if (!error && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
         ::unlink(temp.c_str());
         raiseForErrno(error, target, false);
     }
+}
+
+void MoveToNewFile(const std::string& source, const std::string& destination) {
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) return;
+    // Across file systems, or where the file system cannot rename without replacing: copy.
+    if (errno != EXDEV && errno != EINVAL) raiseForErrno(errno, destination, false);
+    struct stat sourceStat;
+    Descriptor in(openRegular(source, &sourceStat));
+    Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (out.get() < 0) raiseForErrno(errno, destination, false);
+    if (int error = fillAndClose(in, out, sourceStat.st_mode)) {
+        ::unlink(destination.c_str());
+        raiseForErrno(error, destination, false);
+    }
+    if (::unlink(source.c_str()) != 0) raiseForErrno(errno, source, true);
 }
 
 void ClearAttributes(const std::string& path) {

@@ -49,6 +49,12 @@ void DeleteFolder(const std::string& path);
 // is not a regular file fails with 53.
 void CopyFile(const std::string& source, const std::string& destination, bool overwrite = true);
 
+// Moves a file to a name where nothing stands yet, never replacing anything nor writing through
+// a link (58 when something stands there): within one file system it is renamed, across file
+// systems copied with its mode and then deleted; a failed copy leaves no file. Both paths are
+// taken exactly as given, without the case-insensitive lookup.
+void MoveToNewFile(const std::string& source, const std::string& destination);
+
 // Attributes set to 0: clears the read-only mark (the owner may write again).
 void ClearAttributes(const std::string& path);
 

@@ -1,20 +1,11 @@
 #include "setup/FrmPatcher.h"
 
-#include <errno.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextEdit>
-#include <set>
-#include <vector>
 
 #include "common/App.h"
 #include "common/Shared.h"
@@ -24,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeFailure.h"
+#include "setup/PatchInstallation.h"
 #include "ui/Guard.h"
 #include "ui/Text.h"
 
@@ -114,88 +106,6 @@ void paint(QLabel* label, const std::string& text, int red, int green, int blue)
     label->setText(qs(text));
 }
 
-// Raised inside the installation only; it never leaves it.
-struct InstallFailure {
-    std::string file;
-    std::string description;
-};
-
-std::string errnoText(int error) { return std::string(strerror(error)); }
-
-// After a failed installation: the next extraction clears Temp anyway, and the game folder is
-// what the report is about.
-void discardTemp(const std::string& temp) {
-    try {
-        if (fso::FolderExists(temp)) fso::DeleteFolder(temp);
-    } catch (const RuntimeFailure&) {
-    }
-}
-
-// Copies the unpacked files at the top level of Temp over the game folder. Every game file that
-// is replaced is first renamed into a hidden folder beside it (the same file system, so renames
-// cannot fail half-way and keep content, names and modes), so that a failure part-way can put
-// the folder back exactly as it was. Returns the failure text, empty on success.
-std::string installFiles(App& app, const std::string& temp, const std::string& wc3Path) {
-    const std::vector<fso::File> files = fso::GetFolder(temp).Files();
-    const std::string game = paths::resolve(wc3Path);
-
-    std::string aside = game + "/.corvane-replaced-XXXXXX";
-    if (::mkdtemp(aside.data()) == nullptr) {
-        const int error = errno;
-        discardTemp(temp);
-        return "Installation failed at " + game + ": " + errnoText(error) + ". Warcraft III was left as it was.";
-    }
-
-    struct SetAside {
-        std::string original;
-        std::string kept;
-    };
-    std::vector<SetAside> keptAside;
-    std::vector<std::string> copied;
-    std::set<std::string> ours;  // destinations this run wrote (two archive names may differ only in case)
-
-    try {
-        for (const fso::File& file : files) {
-            const std::string name = file.Name();
-            const std::string destination = paths::resolve(game + "/" + name);
-            struct stat st;
-            if (::lstat(destination.c_str(), &st) == 0) {
-                if (S_ISDIR(st.st_mode)) throw InstallFailure{name, "a folder stands where the file must go"};
-                if (ours.count(destination)) {
-                    if (::unlink(destination.c_str()) != 0) throw InstallFailure{name, errnoText(errno)};
-                } else {
-                    const std::string kept = aside + "/" + std::to_string(keptAside.size());
-                    if (::rename(destination.c_str(), kept.c_str()) != 0) throw InstallFailure{name, errnoText(errno)};
-                    keptAside.push_back({destination, kept});
-                }
-            }
-            try {
-                fso::CopyFile(file.Path(), destination, true);
-                if (ours.insert(destination).second) copied.push_back(destination);
-                fso::DeleteFile(file.Path());
-            } catch (const RuntimeFailure& f) {
-                throw InstallFailure{name, f.description};
-            }
-        }
-    } catch (const InstallFailure& f) {
-        bool restored = true;
-        for (auto it = copied.rbegin(); it != copied.rend(); ++it)
-            if (::unlink(it->c_str()) != 0 && errno != ENOENT) restored = false;
-        for (auto it = keptAside.rbegin(); it != keptAside.rend(); ++it)
-            if (::rename(it->kept.c_str(), it->original.c_str()) != 0) restored = false;
-        if (restored) ::rmdir(aside.c_str());
-        discardTemp(temp);
-        const std::string outcome = "Installation failed at " + f.file + ": " + f.description + ".";
-        if (!restored) return outcome + " Some replaced files could not be put back; they are kept in '" + aside + "'.";
-        return outcome + " Warcraft III was left as it was.";
-    }
-
-    app.clock->sleepMs(1000);
-    if (fso::FolderExists(temp)) fso::DeleteFolder(temp);
-    fso::DeleteFolder(aside);
-    return {};
-}
-
 }  // namespace
 
 FrmPatcher::FrmPatcher(App& app, Shared& shared, QWidget* owner) : Form(owner), app_(app), shared_(shared) {
@@ -249,6 +159,10 @@ FrmPatcher::FrmPatcher(App& app, Shared& shared, QWidget* owner) : Form(owner), 
 }
 
 void FrmPatcher::load() {
+    // An installation killed part-way is undone before anything reads the game folder.
+    const std::string recovered = patch::recoverInterrupted(shared_.WC3Path);
+    if (!recovered.empty()) LblErrStatus->setText(qs(recovered));
+
     // Nothing can be asked to quit here, and the button stays usable: a patcher that cannot
     // patch would only show versions.
     CloseWarcraftWindow();
@@ -343,7 +257,7 @@ std::string FrmPatcher::ExtractAndInstallPatch(const std::string& archivePath, c
         default: return "";
     }
 
-    const std::string failed = installFiles(app_, temp, wc3Path);
+    const std::string failed = patch::installFiles(temp, wc3Path, *app_.clock);
     if (!failed.empty()) return failed;
     return "'" + rowTextOf(paths::fileNameOf(archivePath)) + "' has been successfully extracted and moved to '" +
            wc3Path + "'";

@@ -204,6 +204,45 @@ TEST(FileSystem, CopyKeepsLargeContentAndPermissionBits) {
     EXPECT_EQ(d.read("dest/ro.mpq"), "small");
 }
 
+TEST(FileSystem, MovesOnlyToANameWhereNothingStands) {
+    struct Case {
+        const char* what;
+        std::function<void(TempDir&)> prepare;  // what stands around "game/War3.mpq"
+        int failure;
+    } cases[] = {
+        {"nothing", [](TempDir&) {}, 0},
+        {"only another letter case", [](TempDir& d) { d.write("game/WAR3.MPQ", "other"); }, 0},
+        {"a file", [](TempDir& d) { d.write("game/War3.mpq", "other"); }, 58},
+        {"a link",
+         [](TempDir& d) {
+             d.write("elsewhere/victim", "other");
+             fs::create_symlink(d.file("elsewhere/victim"), d.file("game/War3.mpq"));
+         },
+         58},
+    };
+    // Renamed within one file system, copied from another.
+    MemoryDir memory;
+    for (const bool across : {false, true}) {
+        if (across && memory.path().empty()) continue;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (across ? ", across file systems" : ""));
+            TempDir d;
+            d.mkdir("game");
+            c.prepare(d);
+            const std::string source = across ? memory.path() + "/unpacked.mpq" : d.file("unpacked.mpq");
+            writeFile(source, MapBytes);
+            setMode(source, 0640);
+            EXPECT_EQ(failureOf([&] { fso::MoveToNewFile(source, d.file("game/War3.mpq")); }), c.failure);
+            EXPECT_EQ(fs::exists(source), c.failure != 0);
+            for (const std::string& other : {"game/WAR3.MPQ", "elsewhere/victim"})
+                if (d.exists(other)) EXPECT_EQ(d.read(other), "other");
+            if (c.failure) continue;
+            EXPECT_EQ(d.read("game/War3.mpq"), MapBytes);
+            EXPECT_EQ(modeOf(d.file("game/War3.mpq")) & 07777, 0640u);
+        }
+    }
+}
+
 TEST(FileSystem, DeletesFilesAndFolders) {
     TempDir d;
     d.write("game/ReadOnly.txt", "x");

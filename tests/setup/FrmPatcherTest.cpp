@@ -6,13 +6,13 @@
 #include <QTextEdit>
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 
 #include "common/Text.h"
 #include "platform/RuntimeFailure.h"
 #include "setup/FrmPatcher.h"
+#include "setup/PatchInstallation.h"
 #include "support/TestApp.h"
 #include "support/core/ArchiveBuilder.h"
 #include "support/core/HttpServer.h"
@@ -31,25 +31,6 @@ const std::string Archive = "TFTVersion1.24a.zip";
 constexpr int ArchiveRow = 3;
 const QColor Green(0, 153, 51);
 const QColor Red(255, 0, 0);
-
-// Every entry below a folder (hidden ones too, links not followed): content and mode.
-std::map<std::string, std::string> snapshot(const std::string& folder) {
-    std::map<std::string, std::string> entries;
-    for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        std::string state = std::to_string(int(e.symlink_status().permissions())) + ":";
-        if (e.is_symlink()) state += "link " + fs::read_symlink(e.path()).string();
-        else if (e.is_directory()) state += "folder";
-        else state += readFile(e.path().string());
-        entries[fs::relative(e.path(), folder).string()] = state;
-    }
-    return entries;
-}
-
-std::set<std::string> namesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
-    return names;
-}
 
 // A patcher over a game folder whose "war3.exe" is a 1.26 executable.
 struct Patcher {
@@ -259,6 +240,57 @@ TEST(FrmPatcher, InstallationFailingPartWayLeavesTheGameFolderAsItWas) {
     EXPECT_FALSE(fs::exists(p.t.programFolder + "/Temp"));
     EXPECT_EQ(ss(p.w->LblVersion->text()), "Current version installed: " + versionText(Installed));
     p.expectUsable();
+}
+
+TEST(FrmPatcher, ApplyReplacesOnlyTheResolvedFileAndNoSubfolderEntry) {
+    Patcher p;
+    const std::string stage = p.t.root.mkdir("stage");
+    writePeExecutable(stage + "/war3.exe", Patched);
+    // 7-Zip here stores a file so named as the entry "Maps\x.w3x", as archivers on Windows store
+    // a file of a subfolder; it unpacks it as one file of that name at the top of Temp.
+    p.t.root.write("stage/Maps\\x.w3x", "map");
+    buildZip(p.t.root.mkdir("pack/keldwyn/Patches") + "/" + Archive, stage);
+    p.t.install7za();
+    p.t.root.write("game/WAR3.EXE", "another file");
+    p.t.root.write("game/x.w3x", "old map");
+
+    p.open();
+    p.press();
+    EXPECT_EQ(p.status(), "'Version 1.24a' has been successfully extracted and moved to '" + p.game + "'");
+    EXPECT_EQ(ss(p.w->LblVersion->text()), "Current version installed: " + versionText(Patched));
+    EXPECT_EQ(namesIn(p.game), (std::set<std::string>{"WAR3.EXE", "war3.exe", "x.w3x"}));
+    EXPECT_EQ(readFile(p.game + "/war3.exe"), readFile(stage + "/war3.exe"));
+    EXPECT_EQ(readFile(p.game + "/WAR3.EXE"), "another file");
+    EXPECT_EQ(readFile(p.game + "/x.w3x"), "old map");
+}
+
+TEST(FrmPatcher, LoadFirstUndoesAKilledInstallation) {
+    Patcher p;
+    p.t.root.write("game/Storm.dll", "old storm");
+    const auto before = snapshot(p.game);
+    const std::string temp = p.t.root.mkdir("pack/keldwyn/Temp");
+    p.t.root.write("pack/keldwyn/Temp/storm.dll", "new storm");
+    writePeExecutable(temp + "/war3.exe", Patched);
+    {
+        // Killed with "war3.exe" set aside: until it is put back, the version cannot be read.
+        patch::Installation installation(temp, p.game);
+        installation.begin();
+        installation.setAside(0);
+        installation.copyIn(0);
+        installation.setAside(1);
+    }
+    const std::string older = std::string(patch::SetAsideFolderPrefix) + "Old123";
+    p.t.root.write("game/" + older + "/0", "set aside before there were manifests");
+
+    p.open();
+    EXPECT_EQ(p.status(), "An interrupted installation was undone: Warcraft III is as it was before it. '" + older +
+                              "' in the Warcraft III folder holds set-aside files without a list of them: it was left "
+                              "alone.");
+    EXPECT_EQ(ss(p.w->LblVersion->text()), "Current version installed: " + versionText(Installed));
+    auto after = snapshot(p.game);
+    EXPECT_EQ(after.erase(older), 1u);
+    EXPECT_EQ(after.erase(older + "/0"), 1u);
+    EXPECT_EQ(after, before);
 }
 
 TEST(FrmPatcher, InstalledVersionSelectsItsRow) {

@@ -8,8 +8,10 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(fs::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& base) {
+    std::string pattern = (fs::path(base) / "corvane-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
@@ -58,4 +60,22 @@ void writeFile(const std::string& path, const std::string& content, bool executa
         out << content;
     }
     if (executable) fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+}
+
+std::map<std::string, std::string> snapshot(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        std::string state = std::to_string(int(e.symlink_status().permissions())) + ":";
+        if (e.is_symlink()) state += "link " + fs::read_symlink(e.path()).string();
+        else if (e.is_directory()) state += "folder";
+        else state += readFile(e.path().string());
+        entries[fs::relative(e.path(), folder).string()] = state;
+    }
+    return entries;
+}
+
+std::set<std::string> namesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
 }

@@ -1,10 +1,14 @@
 #pragma once
+#include <map>
+#include <set>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
     TempDir();
+    // The same under another folder, say on another file system.
+    explicit TempDir(const std::string& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -25,3 +29,10 @@ private:
 // Reads and writes whole files by absolute path.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content, bool executable = false);
+
+// Every entry below a folder (hidden ones too, links not followed) with its mode and content,
+// by path relative to the folder: two equal snapshots are byte-identical trees.
+std::map<std::string, std::string> snapshot(const std::string& folder);
+
+// The names directly inside a folder.
+std::set<std::string> namesIn(const std::string& folder);
