@@ -42,7 +42,9 @@ TEST(StoreNotAFileRun, EveryRunEndsAndLeavesThePipeInPlace) {
             RegistryStore(registry).setValue(RegRoot::CurrentUser, "Software\\Blizzard Entertainment\\Warcraft III",
                                              "InstallPathX", RegValue{regtype::Sz, pack.game + '\0'});
         }
-        if (c.registryPipe) ASSERT_EQ(::mkfifo(registry.c_str(), 0644), 0);
+        if (c.registryPipe) {
+            ASSERT_EQ(::mkfifo(registry.c_str(), 0644), 0);
+        }
         if (c.registryPipe && c.option == "--sfa=ON") pack.forceGame();
 
         std::string option = c.option;
