@@ -235,7 +235,9 @@ TEST(FileSystem, MovesOnlyToANameWhereNothingStands) {
             EXPECT_EQ(failureOf([&] { fso::MoveToNewFile(source, d.file("game/War3.mpq")); }), c.failure);
             EXPECT_EQ(fs::exists(source), c.failure != 0);
             for (const char* other : {"game/WAR3.MPQ", "elsewhere/victim"}) {
-                if (d.exists(other)) EXPECT_EQ(d.read(other), "other");
+                if (d.exists(other)) {
+                    EXPECT_EQ(d.read(other), "other");
+                }
             }
             if (c.failure) continue;
             EXPECT_EQ(d.read("game/War3.mpq"), MapBytes);
