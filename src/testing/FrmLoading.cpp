@@ -3,12 +3,8 @@
 #include <sys/stat.h>
 
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleOptionButton>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
 #include <QTimer>
 
 #include "common/App.h"
@@ -32,36 +28,6 @@ std::string countdownText(int seconds) {
     return "The map will start in " + std::to_string(seconds) + (seconds == 1 ? " second..." : " seconds...");
 }
 
-// The stock option button keeps its caption on one line; this one wraps it within its width,
-// the mark beside the first line, and the whole block answers a click. text() stays as set.
-class WrappingOption : public QRadioButton {
-public:
-    using QRadioButton::QRadioButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        QStyleOptionButton mark = option;
-        mark.rect = QRect(0, 0, width(), fontMetrics().height());
-        mark.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &mark, this);
-        painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, mark);
-
-        const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
-        const QRect textArea = rect().adjusted(mark.rect.right() + 1 + spacing, 0, 0, 0);
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
-        painter.drawItemText(textArea, flags, option.palette, isEnabled(), text(), QPalette::WindowText);
-        if (hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = fontMetrics().boundingRect(textArea, flags, text()).adjusted(-1, 0, 1, 0);
-            painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
-        }
-    }
-    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
-};
-
 bool sameFile(const std::string& a, const std::string& b) {
     struct stat first, second;
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
@@ -81,14 +47,9 @@ FrmLoading::FrmLoading(App& app, Shared& shared) : app_(app), shared_(shared) {
     ui::makeBold(LblTimer);
     LblTimer->adjustSize();
 
-    LoadOption[0] = new QRadioButton(qs(SameNameCaption), this);
-    LoadOption[0]->setObjectName("LoadOption(0)");
-    place(LoadOption[0], 960, 1200, 6255, 255);
+    LoadOption[0] = ui::makeOption(this, "LoadOption(0)", SameNameCaption, 960, 1200, 6255, 255);
     LoadOption[0]->setChecked(true);
-
-    LoadOption[1] = new WrappingOption(qs(OwnNameCaption), this);
-    LoadOption[1]->setObjectName("LoadOption(1)");
-    place(LoadOption[1], 960, 1560, 6255, 615);
+    LoadOption[1] = ui::makeOption(this, "LoadOption(1)", OwnNameCaption, 960, 1560, 6255, 615);
 
     Image1 = new QLabel(this);
     ui::setupImage(Image1, "Image1", 48, 120, 120, 735, 750);

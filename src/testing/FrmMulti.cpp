@@ -69,9 +69,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     // The active-border colour of the classic desktop scheme; Qt has no role for it.
     setBackground(TxtSession, QColor(212, 208, 200));
 
-    SesCount = new QScrollBar(Qt::Horizontal, this);
-    SesCount->setObjectName("SesCount");
-    place(SesCount, 6480, 120, 495, 255);
+    SesCount = ui::makeScrollBar(this, "SesCount", Qt::Horizontal, 6480, 120, 495, 255);
 
     Frame1 = ui::makeFrame(this, "Frame1", "Warning:", 1920, 840, 5055, 735);
     Label2 = ui::makeLabel(Frame1, "Label2",

@@ -25,8 +25,8 @@ void ensureApplication() {
     // Never destroyed: windows and icons may outlive any scope we could tie it to, and the
     // process ends right after the last of them anyway.
     new QApplication(appArgc, appArgv);
-    // The windows were laid out for MS Sans Serif; Liberation Sans has Arial's metrics, close to
-    // it, where the default substitute runs wider and cuts captions off.
+    // The windows were laid out for MS Sans Serif, which is not installed; ui::dialogFont says
+    // why this family.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setWindowIcon(applicationIcon());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -235,6 +236,25 @@ TEST(FrmMulti, MissingLoaderFileIsReportedAndLeavesTheSettingAlone) {
             EXPECT_FALSE(fs::exists(m.configFile()));
         }
         EXPECT_FALSE(fs::exists(m.loaderLog()));
+    }
+}
+
+// The session count sits at tab index 2, right after its text box.
+TEST(FrmMulti, SessionCountMovesWithTheArrowKeysOnceTabReachesIt) {
+    Multi m;
+    m.w->load();
+    m.w->show();
+    m.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m.w.get()));
+    m.w->TxtSession->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(m.w->TxtSession, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), m.w->SesCount);
+    // As on the classic desktop: left and up lower the count, right and down raise it.
+    for (const auto& [key, shown] : {std::pair{Qt::Key_Right, "2"}, {Qt::Key_Down, "3"}, {Qt::Key_Left, "2"},
+                                     {Qt::Key_Up, "1"}, {Qt::Key_Left, "1"}, {Qt::Key_End, "12"}, {Qt::Key_Right, "12"},
+                                     {Qt::Key_Home, "1"}}) {
+        QTest::keyClick(m.w->SesCount, key);
+        EXPECT_EQ(ss(m.w->TxtSession->text()), shown);
     }
 }
 

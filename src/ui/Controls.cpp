@@ -1,0 +1,271 @@
+#include "ui/Controls.h"
+
+#include <QColor>
+#include <QEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/Guard.h"
+#include "ui/Text.h"
+
+namespace ui {
+
+namespace {
+// Where a frame's caption starts, and the gap it cuts into the border on each side.
+constexpr int CaptionLeft = 8;
+constexpr int CaptionGap = 2;
+
+// Room for a line and a half means the caption was laid out to run onto more lines; the
+// lines are those of MS Sans Serif 8.25 pt, 13 pixels, which the windows were laid out for.
+bool holdsSeveralLines(int heightPixels) {
+    constexpr int DesignLinePixels = 13;
+    return heightPixels * 2 >= DesignLinePixels * 3;
+}
+
+// Keys move the thumb as on the classic desktop, whatever the orientation: left and up towards
+// the minimum, right and down towards the maximum. (Qt's scroll bars swap left and right.)
+class ScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        SliderAction action = SliderNoAction;
+        switch (event->key()) {
+            case Qt::Key_Left:
+            case Qt::Key_Up: action = SliderSingleStepSub; break;
+            case Qt::Key_Right:
+            case Qt::Key_Down: action = SliderSingleStepAdd; break;
+            case Qt::Key_PageUp: action = SliderPageStepSub; break;
+            case Qt::Key_PageDown: action = SliderPageStepAdd; break;
+            case Qt::Key_Home: action = SliderToMinimum; break;
+            case Qt::Key_End: action = SliderToMaximum; break;
+            default: QScrollBar::keyPressEvent(event); return;
+        }
+        if (event->modifiers() != Qt::NoModifier && event->modifiers() != Qt::KeypadModifier) {
+            QScrollBar::keyPressEvent(event);
+            return;
+        }
+        triggerAction(action);
+        event->accept();
+    }
+};
+
+template <class Control>
+Control* named(Control* control, const char* name, int left, int top, int width, int height) {
+    control->setObjectName(QString::fromUtf8(name));
+    Form::place(control, left, top, width, height);
+    return control;
+}
+}  // namespace
+
+QFont dialogFont() {
+    // The windows were laid out for MS Sans Serif 8.25 pt. Of the installed families, Liberation
+    // Sans (which ensureApplication puts in its place) and DejaVu Sans Condensed at 10 pixels fit
+    // every text in its rectangle; at 11 pixels the patcher's header needs a fifth line its label
+    // has no room for, and DejaVu Sans runs wider still. Pixels, not points: the dots per inch
+    // of the screen must not change what fits.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(10);
+    return font;
+}
+
+QRect Frame::captionRect() const {
+    const QFontMetrics metrics = fontMetrics();
+    return QRect(CaptionLeft, 0, metrics.size(Qt::TextShowMnemonic, title()).width(), metrics.height());
+}
+
+void Frame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // An etched border whose top edge runs through the middle of the caption's line.
+    const QRect border = rect().adjusted(0, fontMetrics().height() / 2, -1, -1);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(border.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(border.adjusted(1, 1, 0, 0));
+    if (title().isEmpty()) return;
+    const QRect caption = captionRect();
+    painter.fillRect(caption.adjusted(-CaptionGap, 0, CaptionGap, 0), palette().window());
+    style()->drawItemText(&painter, caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+}
+
+bool OptionButton::wordWrap() const { return holdsSeveralLines(height()); }
+
+QRect OptionButton::textArea() const {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    if (!wordWrap()) return style()->subElementRect(QStyle::SE_RadioButtonContents, &option, this);
+    // The mark stands beside the first line; the caption takes the rest of the width.
+    option.rect = QRect(0, 0, width(), fontMetrics().height());
+    const QRect mark = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, this);
+    const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
+    return rect().adjusted(mark.right() + 1 + spacing, 0, 0, 0);
+}
+
+void OptionButton::paintEvent(QPaintEvent* event) {
+    if (!wordWrap()) {
+        QRadioButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QStyleOptionButton mark = option;
+    mark.rect = QRect(0, 0, width(), fontMetrics().height());
+    mark.rect = style()->subElementRect(QStyle::SE_RadioButtonIndicator, &mark, this);
+    painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, mark);
+
+    const QRect area = textArea();
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    painter.drawItemText(area, flags, option.palette, isEnabled(), text(), QPalette::WindowText);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = fontMetrics().boundingRect(area, flags, text()).adjusted(-1, 0, 1, 0);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+bool OptionButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height) {
+    auto* label = named(new QLabel(parent), name, left, top, width, height);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(qs(text));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(holdsSeveralLines(label->height()));
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                        int height) {
+    return named(new QPushButton(qs(text), parent), name, left, top, width, height);
+}
+
+Frame* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width,
+                 int height) {
+    return named(new Frame(qs(title), parent), name, left, top, width, height);
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                       int height, bool readOnly) {
+    auto* box = named(new QLineEdit(qs(text), parent), name, left, top, width, height);
+    box->setReadOnly(readOnly);
+    return box;
+}
+
+OptionButton* makeOption(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                         int height) {
+    return named(new OptionButton(qs(text), parent), name, left, top, width, height);
+}
+
+QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation orientation, int left, int top, int width,
+                          int height) {
+    auto* bar = named(new ScrollBar(orientation, parent), name, left, top, width, height);
+    // Qt's scroll bars never take the focus; ours are controls of their own in the tab order.
+    bar->setFocusPolicy(Qt::StrongFocus);
+    return bar;
+}
+
+namespace {
+// A map sheet with a flag planted on it: drawn here so the program needs no image files.
+QPixmap drawIcon() {
+    QPixmap pixmap(48, 48);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    p.setPen(QPen(QColor(20, 40, 70), 2));
+    p.setBrush(QColor(40, 90, 150));
+    p.drawRoundedRect(QRectF(2, 2, 44, 44), 8, 8);
+
+    QPainterPath land;
+    land.moveTo(8, 38);
+    land.lineTo(16, 26);
+    land.lineTo(24, 32);
+    land.lineTo(32, 20);
+    land.lineTo(40, 38);
+    land.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(80, 160, 70));
+    p.drawPath(land);
+
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(QPointF(32, 20), QPointF(32, 7));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(220, 50, 40));
+    p.drawPolygon(QPolygonF({QPointF(33, 7), QPointF(42, 10.5), QPointF(33, 14)}));
+    return pixmap;
+}
+}  // namespace
+
+const QIcon& applicationIcon() {
+    ensureApplication();
+    // Kept for the whole run, like the application that needs it.
+    static const QIcon* icon = new QIcon(drawIcon());
+    return *icon;
+}
+
+void makeBold(QWidget* control) {
+    QFont bold = control->font();
+    bold.setBold(true);
+    control->setFont(bold);
+}
+
+void setupImage(QLabel* image, const char* name, int iconPixels, int left, int top, int width, int height) {
+    named(image, name, left, top, width, height);
+    image->setScaledContents(true);
+    const QIcon& icon = applicationIcon();
+    if (!icon.isNull()) image->setPixmap(icon.pixmap(iconPixels, iconPixels));
+}
+
+void setTextColour(QWidget* control, int red, int green, int blue) {
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, QColor(red, green, blue));
+    control->setPalette(palette);
+}
+
+namespace {
+
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QWidget* control, std::function<void()> procedure) : QObject(control), procedure_(std::move(procedure)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* control = static_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint()))
+                runGuarded(procedure_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> procedure_;
+};
+
+}  // namespace
+
+void onClick(QWidget* control, std::function<void()> procedure) {
+    control->installEventFilter(new ClickFilter(control, std::move(procedure)));
+}
+
+}  // namespace ui

@@ -1,0 +1,75 @@
+#pragma once
+#include <QGroupBox>
+#include <QRadioButton>
+#include <functional>
+#include <string>
+
+class QFont;
+class QIcon;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+// One builder for each kind of standard control. Each control gets its given name as object
+// name and is placed in twips relative to its parent (a frame's children relative to the frame's
+// top-left corner). Texts are plain: nothing in them is read as markup.
+namespace ui {
+
+// The stand-in for MS Sans Serif 8.25 pt that every window is drawn in: a family and a pixel
+// size chosen so that every text fits the rectangle its window gives it, whatever the screen's
+// resolution says.
+QFont dialogFont();
+
+// A frame as the classic desktop draws it: the caption sits on the top border, so the border
+// runs through the middle of the caption's line and the children, placed below that line, are
+// clear of both.
+class Frame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+    // Where the caption is drawn, in the frame's coordinates.
+    QRect captionRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// An option button whose caption wraps within its width when its height holds more than one line
+// (the mark beside the first line), and whose whole area answers a click. text() stays as set.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+    bool wordWrap() const;
+    // Where the caption is drawn, in the button's coordinates.
+    QRect textArea() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+// Wraps words when its height holds more than one line, as tall captions are meant to.
+QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+Frame* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
+QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
+                       bool readOnly = false);
+OptionButton* makeOption(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                         int height);
+// Takes the focus from the keyboard (Tab) and the mouse, and then moves with the arrow, page,
+// Home and End keys, as a scroll bar in a window's tab order does.
+QScrollBar* makeScrollBar(QWidget* parent, const char* name, Qt::Orientation orientation, int left, int top, int width,
+                          int height);
+// A picture control showing the application icon drawn at iconPixels, stretched to its place.
+void setupImage(QLabel* image, const char* name, int iconPixels, int left, int top, int width, int height);
+// The colour the control's text is drawn in.
+void setTextColour(QWidget* control, int red, int green, int blue);
+// Runs the procedure, through the guard, when the control is clicked with the left button
+// (released over it), for controls that have no click of their own.
+void onClick(QWidget* control, std::function<void()> procedure);
+// Bold text in the control's own font.
+void makeBold(QWidget* control);
+// The application icon, drawn once.
+const QIcon& applicationIcon();
+
+}  // namespace ui
