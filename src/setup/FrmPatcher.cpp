@@ -133,7 +133,7 @@ FrmPatcher::FrmPatcher(App& app, Shared& shared, QWidget* owner) : Form(owner), 
     place(TxtInfo, 120, 240, 6135, 1455);
     LblStatus = ui::makeLabel(FrmInfo, "LblStatus", "", 120, 1920, 2895, 255);
     BtnApply = ui::makeButton(FrmInfo, "BtnApply", DownloadCaption, 4320, 1800, 1935, 375);
-    BtnApply->setDefault(true);
+    setDefaultButton(BtnApply);
 
     LblVersion = ui::makeLabel(this, "LblVersion", "Current version installed: ", 1080, 960, 2190, 195);
     ui::makeBold(LblVersion);

@@ -86,7 +86,7 @@ void FrmLoading::load() {
     LblTimer->setText(qs(countdownText(Countdown)));
     LblTimer->adjustSize();
 
-    BtnTrigger->setDefault(true);
+    setDefaultButton(BtnTrigger);
 
     LoadOption[0]->setText(qs(SameNameCaption + "'" + TestMapName + "'"));
     LoadOption[1]->setText(qs(OwnNameCaption + replaceAll(mapName, " ", "_")));

@@ -79,7 +79,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     ui::makeBold(Label2);
 
     BtnClose = ui::makeButton(this, "BtnClose", "&Close and RUN", 5400, 4800, 1575, 375);
-    BtnClose->setDefault(true);
+    setDefaultButton(BtnClose);
 
     Label3 = makeBorderedLabel(this, "Label3",
                                "This tool will allow you to define how many instances of Warcraft III you want to "

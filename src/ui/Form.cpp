@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -9,7 +10,15 @@
 
 ui::detail::ApplicationFirst::ApplicationFirst() { ui::ensureApplication(); }
 
-Form::Form(QWidget* owner) : QDialog(owner) {}
+Form::Form(QWidget* owner) : QDialog(owner) {
+    // Focus moving into or out of a button changes which button Enter presses.
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* before, QWidget* now) {
+        if ((before && before->window() == this) || (now && now->window() == this)) showDefault();
+    });
+}
+
+// The children go after this body, and their focus with them: nothing may look at this window then.
+Form::~Form() { disconnect(focusWatch_); }
 
 void Form::setupWindow(const std::string& caption, int widthTwips, int heightTwips) {
     setWindowTitle(qs(caption));
@@ -36,12 +45,49 @@ void Form::unload() {
     hide();
 }
 
+void Form::setDefaultButton(QPushButton* button) {
+    defaultButton_ = button;
+    showDefault();
+}
+
+void Form::setVisible(bool visible) {
+    if (visible) {
+        // An auto-default button becomes the dialog's default when it first takes the focus, and
+        // QDialog makes the first one a default when none is set: both outlive the focus.
+        for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+        showDefault();
+    }
+    QDialog::setVisible(visible);
+}
+
+QPushButton* Form::enterButton() const {
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    return focused ? focused : defaultButton_.data();
+}
+
+void Form::showDefault() {
+    QPushButton* shown = enterButton();
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (button != shown && button->window() == this) button->setDefault(false);
+    if (shown) shown->setDefault(true);
+}
+
 void Form::keyPressEvent(QKeyEvent* event) {
     const bool plain = event->modifiers() == Qt::NoModifier;
     if (event->key() == Qt::Key_Escape && plain) {
         // QDialog would reject (and so close) any window; ours close only through their
         // cancel button, which runs that button's own procedure (a disabled one ignores it).
         if (cancelButton_) cancelButton_->click();
+        event->accept();
+        return;
+    }
+    const bool enter = (event->key() == Qt::Key_Return && plain) ||
+                       (event->key() == Qt::Key_Enter && (plain || event->modifiers() == Qt::KeypadModifier));
+    if (enter) {
+        // Reached when the control with the focus had no use for Enter. A focused button presses
+        // itself before it gets here.
+        QPushButton* pressed = enterButton();
+        if (pressed && pressed->isVisible() && pressed->isEnabled()) pressed->click();
         event->accept();
         return;
     }

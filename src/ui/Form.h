@@ -17,9 +17,14 @@ struct ApplicationFirst {
 // Every window of the program: a fixed-size dialog laid out in twips (15 twips = 1 pixel),
 // the stand-in for MS Sans Serif 8.25 pt, the application icon, centred on the screen when shown.
 // Load = construct and run load(); show modally = showModal(); unload = destroy.
+//
+// Enter works as on the classic desktop: it presses the focused push button when one has the
+// focus, otherwise the window's default button (setDefaultButton), or nothing. Only that one
+// button is drawn as the default; Qt's habit of making the first button a default is undone.
 class Form : private ui::detail::ApplicationFirst, public QDialog {
 public:
     explicit Form(QWidget* owner = nullptr);
+    ~Form() override;
 
     static constexpr int TwipsPerPixel = 15;
     static int px(int twips) { return twips / TwipsPerPixel; }
@@ -41,15 +46,26 @@ public:
 
     // Escape closes only a window that has a cancel button.
     void setCancelButton(QAbstractButton* button) { cancelButton_ = button; }
+    // The button Enter presses when no push button has the focus.
+    void setDefaultButton(QPushButton* button);
+
+    void setVisible(bool visible) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The focused push button, or else the window's default button (or none).
+    QPushButton* enterButton() const;
+    // Draws that button, and that button only, as the default.
+    void showDefault();
+
     bool unloaded_ = false;
     bool centred_ = false;
     QPointer<QAbstractButton> cancelButton_;
+    QPointer<QPushButton> defaultButton_;
+    QMetaObject::Connection focusWatch_;
 };
 
 namespace ui {

@@ -144,7 +144,7 @@ TEST(Form, EscapeWorksOnlyThroughTheCancelButtonAndEnterKeepsTheDefault) {
         form.setupWindow(c.name, 4500, 1500);
         QLineEdit* edit = ui::makeTextBox(&form, "TxtName", "x", 120, 120, 3000, 300);
         QPushButton* ok = ui::makeButton(&form, "BtnOK", "OK", 120, 600, 1200, 375);
-        ok->setDefault(true);
+        form.setDefaultButton(ok);
         int okClicks = 0, cancelClicks = 0;
         QObject::connect(ok, &QPushButton::clicked, [&] {
             ++okClicks;

@@ -1,0 +1,78 @@
+#include "support/LoadedWindows.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "gamepath/FrmSetPath.h"
+#include "platform/FileSystem.h"
+#include "setup/FrmPatcher.h"
+#include "support/core/PeBuilder.h"
+#include "testing/FrmLoading.h"
+#include "testing/FrmMulti.h"
+
+namespace {
+// Version parts are 16-bit numbers: 65535 is as long as they get.
+constexpr PeVersion Longest{65535, 65535, 65535, 65535};
+constexpr PeVersion LongestCompatible{65535, 26, 65535, 65535};
+
+LoadedWindow overGame(std::optional<PeVersion> version) {
+    LoadedWindow w;
+    w.game = w.t->makeGameFolder("home/warcraft-player/.wine/drive_c/Program Files (x86)/Warcraft III");
+    if (version) writePeExecutable(w.game + "/War3.exe", *version);
+    w.t->shared.WC3Path = w.game;
+    return w;
+}
+}  // namespace
+
+Form* LoadedWindow::shown() {
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+    return window.get();
+}
+
+LoadedWindow loadSetPath() {
+    LoadedWindow w = overGame(std::nullopt);
+    std::string folder = w.t->makeGameFolder("games/Warcraft III Frozen Throne", true, false);
+    w.t->shared.CmdArgs = {"", "setwc3path=" + w.game};
+    auto* window = new FrmSetPath(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    w.t->dialogs.pickAnswers.push_back(folder + "/war3.exe");
+    window->BtnBrowse_Click();
+    return w;
+}
+
+LoadedWindow loadLoading() {
+    LoadedWindow w = overGame(std::nullopt);
+    const std::string map = w.t->root.write("maps/(12) Frozen Throne Twisted Meadows v1.2.w3x", "map");
+    w.t->shared.CmdArgs = {"", "loadmap=" + map + " ", "arguments=-window -opengl"};
+    w.t->shared.TargetFile = fso::GetFile(map);
+    auto* window = new FrmLoading(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadMulti(bool compatible) {
+    LoadedWindow w = overGame(compatible ? LongestCompatible : Longest);
+    w.t->shared.ArgValue = "-window";
+    if (!compatible) w.t->dialogs.yesNoAnswers.push_back(false);
+    auto* window = new FrmMulti(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    window->SesCount->setValue(12);
+    return w;
+}
+
+LoadedWindow loadPatcher() {
+    LoadedWindow w = overGame(Longest);
+    auto* window = new FrmPatcher(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    window->LblErrStatus->setText(QStringLiteral(
+        "Warning, one or more files were locked by some other application, so they were not processed."));
+    return w;
+}

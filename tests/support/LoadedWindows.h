@@ -1,0 +1,30 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/TestApp.h"
+#include "ui/Form.h"
+
+// A window of the program as a run loads it, over a TestApp of its own, holding the longest
+// texts it can show: long version numbers, a game folder as deep as they come, the longer of
+// every pair of alternative captions. Shared by the suites that look at every window.
+struct LoadedWindow {
+    std::unique_ptr<TestApp> t = std::make_unique<TestApp>();
+    std::unique_ptr<Form> window;
+    std::string game;  // the game folder
+
+    // Shows the window without a modal loop, for checks that need it laid out and focusable.
+    Form* shown();
+};
+
+using WindowLoader = std::function<LoadedWindow()>;
+
+// "Set Manually Warcraft III path..." after a pick whose folder lacks one game file.
+LoadedWindow loadSetPath();
+// "Loading: ..." for a long map name.
+LoadedWindow loadLoading();
+// "Multisession Tool." at twelve sessions; compatible or not (the patch offer declined).
+LoadedWindow loadMulti(bool compatible);
+// "Warcraft III Version Patcher" with no archive downloaded and the longest outcome it reports.
+LoadedWindow loadPatcher();

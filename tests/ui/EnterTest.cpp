@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "support/EnterCheck.h"
+#include "support/LoadedWindows.h"
+#include "support/core/StandIns.h"
+
+namespace {
+
+struct EnterCase {
+    const char* window;
+    WindowLoader load;
+    const char* defaultButton;  // "" for a window without one
+    std::size_t launches;       // games the presses start (each with a file manager beside it)
+};
+
+// Every window the program can show, one line each.
+const EnterCase cases[] = {
+    {"FrmSetPath", loadSetPath, "", 0},
+    {"FrmLoading", loadLoading, "BtnTrigger", 3},
+    {"FrmMulti compatible", [] { return loadMulti(true); }, "BtnClose", 0},
+    {"FrmMulti not compatible", [] { return loadMulti(false); }, "BtnClose", 0},
+    {"FrmPatcher", loadPatcher, "BtnApply", 0},
+};
+
+TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {
+    for (const EnterCase& c : cases) {
+        SCOPED_TRACE(c.window);
+        LoadedWindow w = c.load();
+        // Browse, pressed from its own focus, is cancelled.
+        w.t->dialogs.pickAnswers.push_back(std::nullopt);
+        EXPECT_EQ(enterFaults(w.shown(), c.defaultButton), std::vector<std::string>{});
+        // The started programs outlive the presses; they finish before their folder goes.
+        EXPECT_EQ(waitForRecordedRuns(w.game + "/war3.log", c.launches).size(), c.launches);
+        EXPECT_EQ(waitForRecordedRuns(w.t->openLog, c.launches).size(), c.launches);
+    }
+}
+
+}  // namespace
