@@ -29,7 +29,13 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
 };
 
-// Qt's message boxes and its own (non-native) file dialog.
+namespace ui {
+// The window a box belongs to: the one it is shown from, or else the window whose modal show is
+// running, or else the active window; none when nothing is shown.
+QWidget* boxOwner(QWidget* owner);
+}  // namespace ui
+
+// Qt's message boxes and its own (non-native) file dialog, each owned by ui::boxOwner.
 class QtDialogs : public Dialogs {
 public:
     void info(QWidget* owner, const std::string& title, const std::string& text) override;

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-void FakeDialogs::info(QWidget*, const std::string& title, const std::string& text) {
-    shown.push_back({"info", title, text});
+void FakeDialogs::info(QWidget* owner, const std::string& title, const std::string& text) {
+    shown.push_back({"info", title, text, ui::boxOwner(owner)});
 }
 
-bool FakeDialogs::askYesNo(QWidget*, const std::string& title, const std::string& text) {
-    shown.push_back({"yesno", title, text});
+bool FakeDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text) {
+    shown.push_back({"yesno", title, text, ui::boxOwner(owner)});
     if (yesNoAnswers.empty()) {
         ADD_FAILURE() << "unscripted Yes/No question: " << text;
         return false;
@@ -17,12 +17,12 @@ bool FakeDialogs::askYesNo(QWidget*, const std::string& title, const std::string
     return answer;
 }
 
-void FakeDialogs::critical(QWidget*, const std::string& title, const std::string& text) {
-    shown.push_back({"critical", title, text});
+void FakeDialogs::critical(QWidget* owner, const std::string& title, const std::string& text) {
+    shown.push_back({"critical", title, text, ui::boxOwner(owner)});
 }
 
-std::optional<std::string> FakeDialogs::openFile(QWidget*, const FilePickerSpec& spec) {
-    shown.push_back({"pick", spec.title, spec.startFolder});
+std::optional<std::string> FakeDialogs::openFile(QWidget* owner, const FilePickerSpec& spec) {
+    shown.push_back({"pick", spec.title, spec.startFolder, ui::boxOwner(owner)});
     pickSpecs.push_back(spec);
     if (pickAnswers.empty()) {
         ADD_FAILURE() << "unscripted file pick: " << spec.title;

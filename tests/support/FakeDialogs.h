@@ -14,6 +14,7 @@ public:
         std::string kind;  // "info", "yesno", "critical", "pick"
         std::string title;
         std::string text;
+        QWidget* owner = nullptr;  // the window the box belongs to, as the real boxes choose it
     };
 
     std::vector<Shown> shown;

@@ -7,9 +7,15 @@
 #include <QTimer>
 #include <functional>
 
+#include <QPushButton>
+#include <QScreen>
+
+#include "platform/RuntimeFailure.h"
 #include "support/core/TempDir.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/Form.h"
+#include "ui/Guard.h"
 
 namespace {
 
@@ -73,6 +79,86 @@ TEST(QtDialogs, OpenFileReturnsTheTypedPathOrNothing) {
         if (accept) EXPECT_EQ(chosen, dir.file("New Map.W3X"));
         else EXPECT_EQ(chosen, std::nullopt);
     }
+}
+
+struct Placed {
+    QWidget* owner = nullptr;
+    bool onTop = false;
+    QPoint centre;
+};
+
+Placed placementOf(QWidget* box) {
+    return {box->parentWidget(), bool(box->windowFlags() & Qt::WindowStaysOnTopHint), box->frameGeometry().center()};
+}
+
+TEST(QtDialogs, BoxesBelongToTheirWindowStayAboveItAndCentreWhenItIsNotShown) {
+    enum class Shown { No, Yes, Modal };
+    struct Case {
+        const char* name;
+        Shown window;
+        bool topmost;
+        bool passedAsOwner;
+        bool ownedByWindow;
+        bool centredOnScreen;
+    };
+    const Case cases[] = {
+        {"from a topmost window", Shown::Yes, true, true, true, false},
+        {"from a window not shown yet", Shown::No, true, true, true, true},
+        {"from a window not topmost", Shown::Yes, false, true, true, false},
+        {"without owner while a window's modal show runs", Shown::Modal, true, false, true, false},
+        {"without owner and without windows", Shown::No, false, false, false, true},
+    };
+    ui::ensureApplication();
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form window;
+        window.setupWindow(c.name, 6000, 4500);
+        if (c.topmost) SetTopMost(&window, true);
+        if (c.window == Shown::Yes) window.show();
+        Placed placed;
+        auto show = [&] {
+            whenShown<QMessageBox>([&](QMessageBox* box) {
+                placed = placementOf(box);
+                box->done(0);
+            });
+            QtDialogs().info(c.passedAsOwner ? &window : nullptr, "Corvane - By Dunmarrow", "Missing path.");
+        };
+        if (c.window == Shown::Modal) {
+            QTimer::singleShot(0, &window, [&] {
+                show();
+                window.hide();
+            });
+            window.showModal();
+        } else {
+            show();
+        }
+        EXPECT_EQ(placed.owner, c.ownedByWindow ? &window : nullptr);
+        EXPECT_EQ(placed.onTop, c.ownedByWindow && c.topmost);
+        if (c.centredOnScreen) EXPECT_LE((placed.centre - screenCentre).manhattanLength(), 2);
+    }
+}
+
+// A failure in an event procedure is reported in a box over the window it happened in.
+TEST(QtDialogs, FailureReportBelongsToTheWindowWhoseProcedureFailed) {
+    Form window;
+    window.setupWindow("Failing", 6000, 4500);
+    QPushButton* button = ui::makeButton(&window, "BtnFail", "Fail", 120, 120, 1200, 375);
+    QObject::connect(button, &QPushButton::clicked, ui::guarded([] { throw RuntimeFailure(53, "Corvane", "File not found"); }));
+    QtDialogs dialogs;
+    ui::setFailureHandler([&](const RuntimeFailure& f) { dialogs.info(nullptr, "Corvane - By Dunmarrow", f.description); });
+    Placed placed;
+    QTimer::singleShot(0, &window, [&] {
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            placed = placementOf(box);
+            box->done(0);
+        });
+        button->click();
+        window.hide();
+    });
+    window.showModal();
+    ui::setFailureHandler(nullptr);
+    EXPECT_EQ(placed.owner, &window);
 }
 
 }  // namespace
