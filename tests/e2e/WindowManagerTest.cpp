@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/ProfileFile.h"
+#include "support/core/PeBuilder.h"
+#include "support/core/StandIns.h"
+#include "support/core/TempDir.h"
+#include "support/core/XSession.h"
+
+namespace {
+
+const std::string InfoTitle = "Corvane - By Dunmarrow";
+const std::string MultiTitle = "Multisession Tool.";
+
+// The built program in a pack of its own whose stored game folder holds a "War3.exe" of the
+// given version, run under openbox.
+struct Session {
+    XSession x{XSession::Options{.windowManager = true}};
+    TempDir root;
+    std::string program = root.mkdir("pack/keldwyn");
+
+    explicit Session(const PeVersion& gameVersion) {
+        std::filesystem::copy_file(CORVANE_EXE, program + "/Corvane");
+        std::filesystem::copy_file(CORVANE_WINDOWING_SO, program + "/corvane-windowing.so");
+        const std::string game = root.mkdir("Warcraft III");
+        root.write("Warcraft III/war3.mpq", "mpq");
+        writePeExecutable(game + "/War3.exe", gameVersion);
+        profile::write(program + "/config.cfg", "FORCED_PATH", "PATH", game);
+        writeRecordingProgram(root.file("bin/xdg-open"), root.file("xdg-open.log"));
+    }
+    XSession::Program start(const std::string& option) {
+        return x.start({program + "/Corvane", option},
+                       {{"XDG_CONFIG_HOME", root.file("config")}, {"PATH", root.file("bin") + ":" + getenv("PATH")}});
+    }
+    // Where a window stands in the stack, bottom first; -1 when it is not managed.
+    long stackPosition(unsigned long window) const {
+        const auto stack = x.stacking();
+        const auto at = std::find(stack.begin(), stack.end(), window);
+        return at == stack.end() ? -1 : at - stack.begin();
+    }
+};
+
+// The box a topmost window shows opens over it, owned by it, with the focus; Enter closes it.
+TEST(WindowManager, BoxOfATopmostWindowOpensOverItAndTakesEnter) {
+    Session run({1, 26, 0, 6401});  // no loader files beside the program
+    XSession::Program corvane = run.start("--multisession");
+    const auto multi = run.x.waitForWindow(MultiTitle);
+    ASSERT_TRUE(multi);
+    EXPECT_TRUE(run.x.hasState(*multi, "_NET_WM_STATE_ABOVE"));
+
+    // "&Close and RUN" stands at 5400, 4800 twips, 1575 by 375.
+    const XSession::Geometry window = run.x.geometry(*multi);
+    run.x.click(window.x + 360 + 52, window.y + 320 + 12);
+    const auto box = run.x.waitForWindow(InfoTitle);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(run.x.transientFor(*box), multi);
+    EXPECT_TRUE(run.x.hasState(*box, "_NET_WM_STATE_ABOVE"));
+    EXPECT_GT(run.stackPosition(*box), run.stackPosition(*multi));
+    EXPECT_EQ(run.x.activeWindow(), box);
+    if (const char* shots = getenv("CORVANE_SCREENSHOTS")) run.x.screenshot(std::string(shots) + "/box-over-topmost.png");
+
+    run.x.key("Return");
+    EXPECT_EQ(corvane.wait(20000), 0);
+    EXPECT_FALSE(std::filesystem::exists(run.program + "/Config.txt"));
+}
+
+// The patch offer comes before its window is on the screen: it stands in the middle of the screen.
+TEST(WindowManager, BoxOfAWindowNotShownYetIsCentredOnTheScreen) {
+    Session run({1, 27, 0, 52240});
+    XSession::Program corvane = run.start("--multisession");
+    const auto box = run.x.waitForWindow(MultiTitle);
+    ASSERT_TRUE(box);
+    const XSession::Geometry g = run.x.geometry(*box);
+    EXPECT_NEAR(g.x + g.width / 2, run.x.width() / 2, 16);
+    EXPECT_NEAR(g.y + g.height / 2, run.x.height() / 2, 24);
+    EXPECT_EQ(run.x.activeWindow(), box);
+    if (const char* shots = getenv("CORVANE_SCREENSHOTS")) run.x.screenshot(std::string(shots) + "/offer-centred.png");
+
+    // No: the window itself comes, its run button disabled; its close box ends the run.
+    run.x.key("n");
+    ASSERT_TRUE(run.x.waitForWindowGone(*box));
+    const auto multi = run.x.waitForWindow(MultiTitle);
+    ASSERT_TRUE(multi);
+    run.x.key("alt+F4");
+    EXPECT_EQ(corvane.wait(20000), 0);
+}
+
+}  // namespace
