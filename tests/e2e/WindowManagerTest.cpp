@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/ProfileFile.h"
+#include "support/Pack.h"
 #include "support/core/PeBuilder.h"
-#include "support/core/StandIns.h"
-#include "support/core/TempDir.h"
 #include "support/core/XSession.h"
 
 namespace {
@@ -18,21 +16,15 @@ const std::string MultiTitle = "Multisession Tool.";
 // given version, run under openbox.
 struct Session {
     XSession x{XSession::Options{.windowManager = true}};
-    TempDir root;
-    std::string program = root.mkdir("pack/keldwyn");
+    Pack pack;
 
     explicit Session(const PeVersion& gameVersion) {
-        std::filesystem::copy_file(CORVANE_EXE, program + "/Corvane");
-        std::filesystem::copy_file(CORVANE_WINDOWING_SO, program + "/corvane-windowing.so");
-        const std::string game = root.mkdir("Warcraft III");
-        root.write("Warcraft III/war3.mpq", "mpq");
-        writePeExecutable(game + "/War3.exe", gameVersion);
-        profile::write(program + "/config.cfg", "FORCED_PATH", "PATH", game);
-        writeRecordingProgram(root.file("bin/xdg-open"), root.file("xdg-open.log"));
+        writePeExecutable(pack.game + "/War3.exe", gameVersion);
+        pack.forceGame();
     }
     XSession::Program start(const std::string& option) {
-        return x.start({program + "/Corvane", option},
-                       {{"XDG_CONFIG_HOME", root.file("config")}, {"PATH", root.file("bin") + ":" + getenv("PATH")}});
+        return x.start({pack.exe, option}, {{"XDG_CONFIG_HOME", pack.root.file("config")},
+                                            {"PATH", pack.root.file("bin") + ":" + getenv("PATH")}});
     }
     // Where a window stands in the stack, bottom first; -1 when it is not managed.
     long stackPosition(unsigned long window) const {
@@ -63,7 +55,7 @@ TEST(WindowManager, BoxOfATopmostWindowOpensOverItAndTakesEnter) {
 
     run.x.key("Return");
     EXPECT_EQ(corvane.wait(20000), 0);
-    EXPECT_FALSE(std::filesystem::exists(run.program + "/Config.txt"));
+    EXPECT_FALSE(std::filesystem::exists(run.pack.programFolder + "/Config.txt"));
 }
 
 // The patch offer comes before its window is on the screen: it stands in the middle of the screen.
