@@ -1,7 +1,6 @@
 #include "support/LoadedWindows.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -69,10 +68,11 @@ LoadedWindow loadMulti(bool compatible) {
 
 LoadedWindow loadPatcher() {
     LoadedWindow w = overGame(Longest);
+    // Set-aside files without their list: the load names their folder in the status line, the
+    // longest single outcome the line reports.
+    writeFile(w.game + "/.corvane-replaced-AbC123/0", "original");
     auto* window = new FrmPatcher(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
-    window->LblErrStatus->setText(QStringLiteral(
-        "Warning, one or more files were locked by some other application, so they were not processed."));
     return w;
 }
