@@ -135,7 +135,9 @@ TEST(QtDialogs, BoxesBelongToTheirWindowStayAboveItAndCentreWhenItIsNotShown) {
         }
         EXPECT_EQ(placed.owner, c.ownedByWindow ? &window : nullptr);
         EXPECT_EQ(placed.onTop, c.ownedByWindow && c.topmost);
-        if (c.centredOnScreen) EXPECT_LE((placed.centre - screenCentre).manhattanLength(), 2);
+        if (c.centredOnScreen) {
+            EXPECT_LE((placed.centre - screenCentre).manhattanLength(), 2);
+        }
     }
 }
 
