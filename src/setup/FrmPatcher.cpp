@@ -120,9 +120,7 @@ FrmPatcher::FrmPatcher(App& app, Shared& shared, QWidget* owner) : Form(owner), 
         "in OTHER FOLDER than Warcraft III folder of your important map files before using this plugin.",
         1080, 120, 7545, 915);
 
-    VersionList = new QListWidget(this);
-    VersionList->setObjectName("VersionList");
-    place(VersionList, 120, 1440, 2055, 2205);
+    VersionList = ui::makeList(this, "VersionList", 120, 1440, 2055, 2205);
 
     FrmInfo = ui::makeFrame(this, "FrmInfo", "Important Notes:", 2280, 1320, 6375, 2295);
     TxtInfo = new QTextEdit(FrmInfo);

@@ -19,8 +19,8 @@ void LazyDialogs::info(QWidget* owner, const std::string& title, const std::stri
     library_.get().dialogs->info(owner, title, text);
 }
 
-bool LazyDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text) {
-    return library_.get().dialogs->askYesNo(owner, title, text);
+bool LazyDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text, BoxIcon icon) {
+    return library_.get().dialogs->askYesNo(owner, title, text, icon);
 }
 
 void LazyDialogs::critical(QWidget* owner, const std::string& title, const std::string& text) {

@@ -24,7 +24,8 @@ class LazyDialogs : public Dialogs {
 public:
     explicit LazyDialogs(WindowingLibrary& library) : library_(library) {}
     void info(QWidget* owner, const std::string& title, const std::string& text) override;
-    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) override;
+    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text,
+                  BoxIcon icon = BoxIcon::None) override;
     void critical(QWidget* owner, const std::string& title, const std::string& text) override;
     std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) override;
     void setClipboardText(const std::string& text) override;

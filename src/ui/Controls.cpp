@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +19,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QValidator>
+#include <algorithm>
 
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -171,6 +174,78 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& tex
     return box;
 }
 
+QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* list = named(new QListWidget(parent), name, left, top, width, height);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour) {
+    auto* line = new QWidget(parent);
+    line->setObjectName(QString::fromUtf8(name));
+    line->setGeometry(Form::px(std::min(x1, x2)), Form::px(std::min(y1, y2)), std::abs(Form::px(x2) - Form::px(x1)) + 1,
+                      std::abs(Form::px(y2) - Form::px(y1)) + 1);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, palette.color(colour));
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return line;
+}
+
+namespace {
+
+// The UTF-8 bytes of the character that ends just before `end`, and its length in the QString:
+// a surrogate pair is one character of four bytes, a lone surrogate becomes the replacement
+// character of three.
+int utf8BytesBefore(const QString& text, qsizetype end, qsizetype* length) {
+    *length = 1;
+    const QChar c = text.at(end - 1);
+    if (c.isLowSurrogate() && end >= 2 && text.at(end - 2).isHighSurrogate()) {
+        *length = 2;
+        return 4;
+    }
+    if (c.unicode() < 0x80) return 1;
+    if (c.unicode() < 0x800) return 2;
+    return 3;
+}
+
+class StoredBytesLimit : public QValidator {
+public:
+    StoredBytesLimit(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+
+    State validate(QString& input, int& pos) const override {
+        qsizetype excess = input.toUtf8().size() - maxBytes_;
+        if (excess <= 0) return Acceptable;
+        // What was just put in ends at the cursor: it loses its end first, then the text its own.
+        qsizetype end = std::clamp<qsizetype>(pos, 0, input.size());
+        while (excess > 0 && end > 0) {
+            qsizetype length = 0;
+            excess -= utf8BytesBefore(input, end, &length);
+            input.remove(end - length, length);
+            end -= length;
+        }
+        while (excess > 0 && !input.isEmpty()) {
+            qsizetype length = 0;
+            excess -= utf8BytesBefore(input, input.size(), &length);
+            input.chop(length);
+        }
+        pos = static_cast<int>(std::min(end, input.size()));
+        return Acceptable;
+    }
+
+private:
+    int maxBytes_;
+};
+
+}  // namespace
+
+void limitStoredBytes(QLineEdit* box, int maxBytes) {
+    box->setValidator(new StoredBytesLimit(maxBytes, box));
+    // A text set before the limit is held to it as well.
+    box->setText(box->text());
+}
+
 OptionButton* makeOption(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
                          int height) {
     return named(new OptionButton(qs(text), parent), name, left, top, width, height);
@@ -252,7 +327,8 @@ public:
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             auto* control = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint()))
+            if (mouse->button() == Qt::LeftButton && control->isEnabled() &&
+                control->rect().contains(mouse->position().toPoint()))
                 runGuarded(procedure_);
         }
         return QObject::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QGroupBox>
+#include <QPalette>
 #include <QRadioButton>
 #include <functional>
 #include <string>
@@ -8,6 +9,7 @@ class QFont;
 class QIcon;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QScrollBar;
 
@@ -54,6 +56,14 @@ QPushButton* makeButton(QWidget* parent, const char* name, const std::string& te
 Frame* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
 QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
                        bool readOnly = false);
+// A list box of one column whose rows are chosen one at a time, in the order they are added.
+QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int width, int height);
+// A line control, horizontal or vertical, one pixel thick, from one end to the other (both
+// included), drawn in a colour of the system's scheme. It takes neither the focus nor clicks.
+QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour);
+// Keeps a text box's text, as the program stores it (UTF-8), within maxBytes: typed or pasted
+// text beyond that is cut where it was put in, as a maximum length cuts it.
+void limitStoredBytes(QLineEdit* box, int maxBytes);
 OptionButton* makeOption(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
                          int height);
 // Takes the focus from the keyboard (Tab) and the mouse, and then moves with the arrow, page,
@@ -65,7 +75,7 @@ void setupImage(QLabel* image, const char* name, int iconPixels, int left, int t
 // The colour the control's text is drawn in.
 void setTextColour(QWidget* control, int red, int green, int blue);
 // Runs the procedure, through the guard, when the control is clicked with the left button
-// (released over it), for controls that have no click of their own.
+// (released over it) while it is enabled, for controls that have no click of their own.
 void onClick(QWidget* control, std::function<void()> procedure);
 // Bold text in the control's own font.
 void makeBold(QWidget* control);

@@ -88,9 +88,9 @@ void QtDialogs::info(QWidget* owner, const std::string& title, const std::string
     showBox(owner, QMessageBox::Information, title, text);
 }
 
-bool QtDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text) {
+bool QtDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text, BoxIcon icon) {
     ui::ensureApplication();
-    MessageBox box(owner, QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No);
+    MessageBox box(owner, icon == BoxIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.exec();

@@ -13,6 +13,9 @@ struct FilePickerSpec {
     std::string title;
 };
 
+// The icon a question shows.
+enum class BoxIcon { None, Exclamation };
+
 // The program's modal boxes and pickers. The test seam: window logic talks to this, tests
 // script the answers.
 class Dialogs {
@@ -20,8 +23,9 @@ public:
     virtual ~Dialogs() = default;
     // Information icon, one OK button.
     virtual void info(QWidget* owner, const std::string& title, const std::string& text) = 0;
-    // No icon, Yes and No buttons; true for Yes.
-    virtual bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) = 0;
+    // Yes and No buttons, no icon unless one is asked for; true for Yes.
+    virtual bool askYesNo(QWidget* owner, const std::string& title, const std::string& text,
+                          BoxIcon icon = BoxIcon::None) = 0;
     // Critical icon, one OK button.
     virtual void critical(QWidget* owner, const std::string& title, const std::string& text) = 0;
     // The full path typed or chosen (it need not exist), or nothing when cancelled.
@@ -39,7 +43,8 @@ QWidget* boxOwner(QWidget* owner);
 class QtDialogs : public Dialogs {
 public:
     void info(QWidget* owner, const std::string& title, const std::string& text) override;
-    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) override;
+    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text,
+                  BoxIcon icon = BoxIcon::None) override;
     void critical(QWidget* owner, const std::string& title, const std::string& text) override;
     std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) override;
     void setClipboardText(const std::string& text) override;

@@ -6,8 +6,8 @@ void FakeDialogs::info(QWidget* owner, const std::string& title, const std::stri
     shown.push_back({"info", title, text, ui::boxOwner(owner)});
 }
 
-bool FakeDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text) {
-    shown.push_back({"yesno", title, text, ui::boxOwner(owner)});
+bool FakeDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text, BoxIcon icon) {
+    shown.push_back({"yesno", title, text, ui::boxOwner(owner), icon});
     if (yesNoAnswers.empty()) {
         ADD_FAILURE() << "unscripted Yes/No question: " << text;
         return false;

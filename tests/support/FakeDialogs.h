@@ -15,6 +15,7 @@ public:
         std::string title;
         std::string text;
         QWidget* owner = nullptr;  // the window the box belongs to, as the real boxes choose it
+        BoxIcon icon = BoxIcon::None;  // a question's
     };
 
     std::vector<Shown> shown;
@@ -24,7 +25,8 @@ public:
     std::string clipboard;
 
     void info(QWidget* owner, const std::string& title, const std::string& text) override;
-    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text) override;
+    bool askYesNo(QWidget* owner, const std::string& title, const std::string& text,
+                  BoxIcon icon = BoxIcon::None) override;
     void critical(QWidget* owner, const std::string& title, const std::string& text) override;
     std::optional<std::string> openFile(QWidget* owner, const FilePickerSpec& spec) override;
     void setClipboardText(const std::string& text) override;

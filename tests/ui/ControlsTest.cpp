@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <functional>
 
 #include "ui/Form.h"
 
@@ -53,6 +55,52 @@ TEST(Controls, TallOptionButtonsWrapTheirCaptionBesideTheMark) {
         EXPECT_TRUE(option->isChecked());
         delete option;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Text beyond the limit is cut where it was put in, never inside a character.
+TEST(Controls, TextBoxKeepsItsTextWithinTheStoredBytes) {
+    struct Case {
+        const char* what;
+        QString before;
+        int cursor;
+        std::function<void(QLineEdit*)> put;
+        QString after;
+    };
+    const QString euro(QChar(0x20AC));                                       // three bytes
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");             // four bytes, two UTF-16 units
+    const Case cases[] = {
+        {"typed", "", 0, [](QLineEdit* b) { QTest::keyClicks(b, "aaaaaaaaaa"); }, "aaaaaaaa"},
+        {"typed in the middle", "abcdef", 3, [](QLineEdit* b) { QTest::keyClicks(b, "XYZ"); }, "abcXYdef"},
+        {"set", "", 0, [&](QLineEdit* b) { b->setText(euro + euro + euro); }, euro + euro},
+        {"inserted pairs", "abc", 3, [&](QLineEdit* b) { b->insert(smile + smile); }, "abc" + smile},
+    };
+    Form form;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QLineEdit* box = ui::makeTextBox(&form, "TxtName", "", 0, 0, 3000, 285);
+        ui::limitStoredBytes(box, 8);
+        box->setText(c.before);
+        box->setCursorPosition(c.cursor);
+        c.put(box);
+        EXPECT_EQ(box->text(), c.after);
+        delete box;
+    }
+}
+
+TEST(Controls, DisabledControlTakesNoClick) {
+    Form form;
+    QLineEdit* box = ui::makeTextBox(&form, "TxtPath", "", 0, 0, 3000, 285);
+    int clicks = 0;
+    ui::onClick(box, [&clicks] { ++clicks; });
+    for (bool enabled : {true, false}) {
+        box->setEnabled(enabled);
+        QTest::mouseClick(box, Qt::LeftButton);
+    }
+    EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

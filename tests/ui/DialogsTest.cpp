@@ -41,6 +41,7 @@ TEST(QtDialogs, BoxesShowPlainTextAndReportTheAnswer) {
         {"critical", QMessageBox::Critical, QMessageBox::Ok, false},
         {"yes", QMessageBox::NoIcon, QMessageBox::Yes, true},
         {"no", QMessageBox::NoIcon, QMessageBox::No, false},
+        {"yes with the exclamation", QMessageBox::Warning, QMessageBox::Yes, true},
     };
     ui::ensureApplication();
     const std::string text = "<No path has been defined>\n<b>still plain</b>";
@@ -57,6 +58,7 @@ TEST(QtDialogs, BoxesShowPlainTextAndReportTheAnswer) {
         QtDialogs dialogs;
         if (c.icon == QMessageBox::Information) dialogs.info(nullptr, "Title", text);
         else if (c.icon == QMessageBox::Critical) dialogs.critical(nullptr, "Title", text);
+        else if (c.icon == QMessageBox::Warning) EXPECT_EQ(dialogs.askYesNo(nullptr, "Title", text, BoxIcon::Exclamation), c.expected);
         else EXPECT_EQ(dialogs.askYesNo(nullptr, "Title", text), c.expected);
     }
 }
