@@ -9,6 +9,7 @@ enum class WindowId {
     Loading,
     Multi,
     Patcher,
+    CstMenu,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

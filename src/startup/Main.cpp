@@ -105,6 +105,7 @@ const Mode Modes[] = {
     {"multisession", multiSession},
     {"loadmap", loadMap},
     {"command", runMenuCommand},
+    {"cstmenu", showWindow<WindowId::CstMenu>},
     {"setwc3path", showWindow<WindowId::SetPath>},
     {"forcewc3path", forceGamePath},
     {"patcher", showWindow<WindowId::Patcher>},

@@ -2,6 +2,7 @@
 
 #include "common/App.h"
 #include "gamepath/FrmSetPath.h"
+#include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
 #include "testing/FrmLoading.h"
 #include "testing/FrmMulti.h"
@@ -28,5 +29,6 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::Loading: return runWindow<FrmLoading>(app, shared);
         case WindowId::Multi: return runWindow<FrmMulti>(app, shared);
         case WindowId::Patcher: return runWindow<FrmPatcher>(app, shared);
+        case WindowId::CstMenu: return runWindow<FrmCstmMenu>(app, shared);
     }
 }
