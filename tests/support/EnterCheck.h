@@ -5,7 +5,7 @@
 class QWidget;
 
 // Puts the focus in each control of a window that Tab reaches, in tab order, and presses Enter
-// there. Enter must press the control itself when it is a push button, and otherwise exactly the
+// there; the next control is the next one Tab reaches once the press is done. Enter must press the control itself when it is a push button, and otherwise exactly the
 // window's default button (named by `defaultButton`; "" for a window without one), or nothing
 // when that button is disabled. The one button drawn as the default must be the one Enter is
 // meant for. Returns the faults, one line each. A press runs the button's procedure: script the

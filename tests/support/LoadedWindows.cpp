@@ -6,6 +6,8 @@
 
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
 #include "support/core/PeBuilder.h"
 #include "testing/FrmLoading.h"
@@ -72,6 +74,27 @@ LoadedWindow loadPatcher() {
     // longest single outcome the line reports.
     writeFile(w.game + "/.corvane-replaced-AbC123/0", "original");
     auto* window = new FrmPatcher(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadCstmMenu() {
+    LoadedWindow w = overGame(std::nullopt);
+    const std::vector<MenuItem> menu = {
+        {"World Editor Unlimited - Map Optimizer 5.0 (all maps)", "/home/warcraft-player/tools/Map Optimizer/wc3mapoptimizer",
+         "--compress --tweaks \"Default Tweaks.cfg\""},
+        {"Object Editor Extension", "/opt/oee/oee", ""},
+        {"<New Item...>", "", ""},
+    };
+    const std::string config = w.t->configPath();
+    profile::write(config, "CSTMENU", "ITEMS", std::to_string(menu.size()));
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        profile::write(config, "CSTMENU", "MNU_NAME_" + std::to_string(i), menu[i].Name);
+        profile::write(config, "CSTMENU", "MNU_PATH_" + std::to_string(i), menu[i].Path);
+        profile::write(config, "CSTMENU", "MNU_ARG_" + std::to_string(i), menu[i].Arg);
+    }
+    auto* window = new FrmCstmMenu(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
     return w;

@@ -28,3 +28,6 @@ LoadedWindow loadLoading();
 LoadedWindow loadMulti(bool compatible);
 // "Warcraft III Version Patcher" with no archive downloaded and the longest outcome it reports.
 LoadedWindow loadPatcher();
+// "Vesk Application Quick Starter..." browsing a stored menu whose first entry, selected, has
+// the longest name and path that its row and fields show whole.
+LoadedWindow loadCstmMenu();

@@ -20,14 +20,15 @@ const EnterCase cases[] = {
     {"FrmMulti compatible", [] { return loadMulti(true); }, "BtnClose", 0},
     {"FrmMulti not compatible", [] { return loadMulti(false); }, "BtnClose", 0},
     {"FrmPatcher", loadPatcher, "BtnApply", 0},
+    {"FrmCstmMenu", loadCstmMenu, "BtnSave", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {
     for (const EnterCase& c : cases) {
         SCOPED_TRACE(c.window);
         LoadedWindow w = c.load();
-        // Browse, pressed from its own focus, is cancelled.
-        w.t->dialogs.pickAnswers.push_back(std::nullopt);
+        // A picker, opened by its button or by the focus reaching its field, is cancelled.
+        for (int i = 0; i < 2; ++i) w.t->dialogs.pickAnswers.push_back(std::nullopt);
         EXPECT_EQ(enterFaults(w.shown(), c.defaultButton), std::vector<std::string>{});
         // The started programs outlive the presses; they finish before their folder goes.
         EXPECT_EQ(waitForRecordedRuns(w.game + "/war3.log", c.launches).size(), c.launches);

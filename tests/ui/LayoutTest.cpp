@@ -19,6 +19,7 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmMulti compatible", [] { return loadMulti(true); }},
     {"FrmMulti not compatible", [] { return loadMulti(false); }},
     {"FrmPatcher", loadPatcher},
+    {"FrmCstmMenu", loadCstmMenu},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {
