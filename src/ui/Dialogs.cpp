@@ -117,6 +117,8 @@ std::optional<std::string> QtDialogs::openFile(QWidget* owner, const FilePickerS
         filters << qs(description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    // The descriptions show as given, as the system's picker shows them: their patterns only filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     // Game files come as MAP.W3X as often as map.w3x.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -71,6 +71,7 @@ TEST(QtDialogs, OpenFileReturnsTheTypedPathOrNothing) {
         whenShown<QFileDialog>([&](QFileDialog* picker) {
             EXPECT_EQ(picker->windowTitle(), QStringLiteral("Pick a map"));
             EXPECT_EQ(picker->nameFilters(), QStringList({"Maps (*.w3m *.w3x)", "All files (*.*)"}));
+            EXPECT_TRUE(picker->testOption(QFileDialog::HideNameFilterDetails));
             EXPECT_FALSE(picker->filter() & QDir::CaseSensitive);
             EXPECT_EQ(picker->directory().absolutePath(), QString::fromStdString(dir.path()));
             picker->selectFile("New Map.W3X");  // does not exist: still an answer
