@@ -124,7 +124,7 @@ void FrmCstmMenu::BtnAddEdit_Click() {
     adding_ = false;
     clearFields();
     SetEditMode(false);
-    MenuItems_Click();
+    backToTheList();
 }
 
 void FrmCstmMenu::BtnCancelEdit_Click() {
@@ -136,7 +136,7 @@ void FrmCstmMenu::BtnCancelEdit_Click() {
     adding_ = false;
     clearFields();
     SetEditMode(false);
-    MenuItems_Click();
+    backToTheList();
 }
 
 void FrmCstmMenu::BtnDlg_Click() {
@@ -237,6 +237,13 @@ int FrmCstmMenu::selectedRow() const {
 }
 
 void FrmCstmMenu::selectRow(int row) { MenuItems->setCurrentRow(row); }
+
+void FrmCstmMenu::backToTheList() {
+    MenuItems_Click();
+    // The controls that had the focus are disabled now; it goes where browsing starts, so that
+    // Enter saves rather than pressing whatever button the focus happened to land on.
+    MenuItems->setFocus();
+}
 
 void FrmCstmMenu::clearFields() {
     for (QLineEdit* field : {TxtName, TxtPath, TxtArg}) field->clear();

@@ -72,6 +72,8 @@ private:
     // Selects a row (-1: none) as a user would, so MenuItems_Click runs on a change.
     void selectRow(int row);
     void clearFields();
+    // The end of an edit: the refresh, and the focus in the list.
+    void backToTheList();
 
     App& app_;
     // The row being edited is the one Add appended, not a stored entry (whatever its text).

@@ -352,9 +352,7 @@ TEST(FrmCstmMenu, BrowsingAndEditingStates) {
         EXPECT_EQ(m.rows(), c.rows);
         EXPECT_EQ(m.selected(), c.selected);
         EXPECT_EQ(m.fields(), c.fields);
-        if (c.enabled == Editing) {
-            EXPECT_EQ(m.focused(), "TxtName");
-        }
+        EXPECT_EQ(m.focused(), c.enabled == Editing ? "TxtName" : "MenuItems");
         // The records follow the rows; the slot past them stays empty.
         for (std::size_t i = 0; i < c.rows.size(); ++i) {
             if (c.rows[i] != "<New Item...>") {
