@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "common/BuildConfig.h"
+#include "platform/ProfileFile.h"
+#include "setup/CustomMenu.h"
+#include "support/Pack.h"
+#include "support/core/XSession.h"
+
+namespace {
+
+const std::string Editor = "Vesk Application Quick Starter...";
+const std::string Picker = "Select the program of the entry...";
+const std::string InfoTitle = "Corvane - By Dunmarrow";
+
+bool eventually(const std::function<bool()>& condition) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+void shoot(const XSession& x, const std::string& name) {
+    if (const char* shots = getenv("CORVANE_SCREENSHOTS")) x.screenshot(std::string(shots) + "/" + name + ".png");
+}
+
+// A user opens the editor on a stored menu, starts an entry and leaves it (the picker that Tab
+// opens, closed, does not come back), then saves with Enter and confirms the closing message.
+TEST(CustomMenuWindow, SavedWithTheKeyboard) {
+    XSession x{XSession::Options{.windowManager = true}};
+    Pack pack;
+    pack.forceGame();
+    const std::vector<MenuItem> menu = {{"Map Optimizer", "/opt/map optimizer/optimize", "--all \"My Maps\""},
+                                        {"Object Editor", "/opt/oee/oee", ""}};
+    const std::string config = pack.programFolder + "/config.cfg";
+    profile::write(config, "CSTMENU", "ITEMS", "2");
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        profile::write(config, "CSTMENU", "MNU_NAME_" + std::to_string(i), menu[i].Name);
+        profile::write(config, "CSTMENU", "MNU_PATH_" + std::to_string(i), menu[i].Path);
+        profile::write(config, "CSTMENU", "MNU_ARG_" + std::to_string(i), menu[i].Arg);
+    }
+    const std::string stored = readFile(config);
+
+    XSession::Program corvane = x.start({pack.exe, "--cstmenu"}, {{"XDG_CONFIG_HOME", pack.root.file("config")},
+                                                                  {"PATH", pack.root.file("bin") + ":" + getenv("PATH")}});
+    const auto editor = x.waitForWindow(Editor);
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(x.hasState(*editor, "_NET_WM_STATE_ABOVE"));
+    ASSERT_TRUE(eventually([&] { return x.activeWindow() == editor; }));
+    shoot(x, "cstmenu-browsing");
+
+    x.key("alt+a");
+    for (const char* key : {"n", "e", "w"}) x.key(key);
+    shoot(x, "cstmenu-editing");
+    x.key("Tab");
+    const auto picker = x.waitForWindow(Picker);
+    ASSERT_TRUE(picker);
+    shoot(x, "cstmenu-picker");
+    x.key("Escape");
+    ASSERT_TRUE(x.waitForWindowGone(*picker));
+    ASSERT_TRUE(eventually([&] { return x.activeWindow() == editor; }));
+    // From the path to Cancel; a picker opened again would take these keys and the save never come.
+    for (const char* key : {"Tab", "Tab", "Return"}) x.key(key);
+
+    x.key("Return");
+    const auto saved = x.waitForWindow(InfoTitle);
+    ASSERT_TRUE(saved);
+    shoot(x, "cstmenu-saved");
+    x.key("Return");
+    EXPECT_EQ(corvane.wait(20000), 0);
+
+    EXPECT_EQ(readFile(config), stored);
+    const std::string script = readFile(pack.programFolder + "/CST_Menu.lua");
+    // Line 8 holds the time of the save.
+    const std::string stampLine = "\r\n--   ";
+    std::size_t at = 0;
+    for (int line = 0; line < 7 && at != std::string::npos; ++line) at = script.find("\r\n", at + 1);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(script.compare(at, stampLine.size(), stampLine), 0);
+    const std::size_t stampStart = at + stampLine.size();
+    const std::string stamp = script.substr(stampStart, script.find("\r\n", stampStart) - stampStart);
+    EXPECT_EQ(script, CustomMenuScript(CORVANE_WEB_SITE, stamp, menu));
+}
+
+}  // namespace
