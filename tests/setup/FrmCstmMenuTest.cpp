@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 
 #include "common/Text.h"
 #include "platform/ProfileFile.h"
@@ -227,154 +228,106 @@ TEST(FrmCstmMenu, MoveButtonsFollowTheRowsAndTheSelection) {
         bool up, down;
     };
     const Case cases[] = {{0, -1, false, false}, {1, 0, false, false}, {1, -1, false, false}, {2, 0, false, true},
-                          {2, 1, true, false},   {3, 1, true, true},   {3, -1, true, true},   {4, 3, true, false}};
+                          {2, 1, true, false},   {3, 1, true, true},    {3, -1, true, true},    {4, 3, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.rows) + " rows, row " + std::to_string(c.selected));
         Menu m(c.rows);
         m.open().MenuItems->setCurrentRow(c.selected);
         EXPECT_EQ(m.enabled(), browsing(c.up, c.down));
     }
+}
 
-    // Each move carries the whole entry and the selection with it; down then up restores the order.
-    struct Move {
-        int index;
-        Rows rows;
-        int selected;
-    };
-    Menu m(3);
-    m.open();
-    for (const Move& move : {Move{1, {"Tool 1", "Tool 0", "Tool 2"}, 1}, Move{1, {"Tool 1", "Tool 2", "Tool 0"}, 2},
-                             Move{0, {"Tool 1", "Tool 0", "Tool 2"}, 1}, Move{0, {"Tool 0", "Tool 1", "Tool 2"}, 0}}) {
-        m.w->BtnSort[move.index]->click();
-        EXPECT_EQ(m.rows(), move.rows);
-        EXPECT_EQ(m.selected(), move.selected);
-        EXPECT_EQ(m.fields(), m.w->Items[move.selected]);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(m.w->Items[i].Name, move.rows[i]);
-        EXPECT_EQ(m.enabled(), browsing(move.selected != 0, move.selected != 2));
+// Runs blank-separated steps as a user would: add, edit, commit, cancel, up, down, clicks of
+// those buttons; type (an entry into the emptied fields); new-name ("<New Item...>" as the
+// name); row=N (selects row N); dblclick=N; remove=yes|no (Delete, and the answer).
+void act(Menu& m, const std::string& steps) {
+    std::istringstream in(steps);
+    for (std::string step; in >> step;) {
+        const std::string value = step.substr(step.find('=') + 1);
+        QPushButton* button = step == "add"      ? m.w->BtnAdd
+                              : step == "edit"   ? m.w->BtnEdit
+                              : step == "commit" ? m.w->BtnAddEdit
+                              : step == "cancel" ? m.w->BtnCancelEdit
+                              : step == "up"     ? m.w->BtnSort[0]
+                              : step == "down"   ? m.w->BtnSort[1]
+                                                 : nullptr;
+        if (button) {
+            button->click();
+        } else if (step == "type") {
+            for (QLineEdit* field : {m.w->TxtName, m.w->TxtPath, m.w->TxtArg}) field->clear();
+            QTest::keyClicks(m.w->TxtName, "Map Tool");
+            m.w->TxtPath->setText("/opt/map tool");
+            QTest::keyClicks(m.w->TxtArg, "-x");
+        } else if (step == "new-name") {
+            QTest::keyClicks(m.w->TxtName, "<New Item...>");
+        } else if (step.rfind("row=", 0) == 0) {
+            m.w->MenuItems->setCurrentRow(std::stoi(value));
+        } else if (step.rfind("dblclick=", 0) == 0) {
+            QWidget* rows = m.w->MenuItems->viewport();
+            const QPoint row = m.w->MenuItems->visualItemRect(m.w->MenuItems->item(std::stoi(value))).center();
+            QTest::mouseClick(rows, Qt::LeftButton, {}, row);
+            QTest::mouseDClick(rows, Qt::LeftButton, {}, row);
+            QTest::mouseRelease(rows, Qt::LeftButton, {}, row);
+        } else if (step.rfind("remove=", 0) == 0) {
+            m.t.dialogs.yesNoAnswers.push_back(value == "yes");
+            m.w->BtnRemove->click();
+        } else {
+            ADD_FAILURE() << "no step " << step;
+        }
     }
 }
 
+// Over three stored entries: the state each road leads to, the rows, the selection and the fields.
 TEST(FrmCstmMenu, BrowsingAndEditingStates) {
     struct Case {
-        const char* what;
-        std::function<void(Menu&)> act;
+        const char* steps;
         Names enabled;
         Rows rows;
         int selected;
         MenuItem fields;
     };
     const Rows three = {"Tool 0", "Tool 1", "Tool 2"};
-    auto typeEntry = [](Menu& m) {
-        QTest::keyClicks(m.w->TxtName, "Map Tool");
-        m.w->TxtPath->setText("/opt/map tool");
-        QTest::keyClicks(m.w->TxtArg, "-x");
-    };
+    const MenuItem typed = {"Map Tool", "/opt/map tool", "-x"};
     const Case cases[] = {
-        {"loaded", [](Menu&) {}, browsing(false, true), three, 0, entry(0)},
-        {"add", [](Menu& m) { m.w->BtnAdd->click(); }, Editing, {"Tool 0", "Tool 1", "Tool 2", "<New Item...>"}, 3, {}},
-        {"edit", [](Menu& m) { m.w->BtnEdit->click(); }, Editing, three, 0, entry(0)},
-        {"double-click",
-         [](Menu& m) {
-             QWidget* rows = m.w->MenuItems->viewport();
-             const QPoint row1 = m.w->MenuItems->visualItemRect(m.w->MenuItems->item(1)).center();
-             QTest::mouseClick(rows, Qt::LeftButton, {}, row1);
-             QTest::mouseDClick(rows, Qt::LeftButton, {}, row1);
-             QTest::mouseRelease(rows, Qt::LeftButton, {}, row1);
-         },
-         Editing, three, 1, entry(1)},
-        {"add, commit",
-         [&](Menu& m) {
-             m.w->BtnAdd->click();
-             typeEntry(m);
-             m.w->BtnAddEdit->click();
-         },
-         browsing(true, false),
-         {"Tool 0", "Tool 1", "Tool 2", "Map Tool"},
-         3,
-         {"Map Tool", "/opt/map tool", "-x"}},
-        {"edit, commit",
-         [&](Menu& m) {
-             m.w->MenuItems->setCurrentRow(1);
-             m.w->BtnEdit->click();
-             m.w->TxtName->clear();
-             typeEntry(m);
-             m.w->BtnAddEdit->click();
-         },
-         browsing(true, true),
-         {"Tool 0", "Map Tool", "Tool 2"},
-         1,
-         {"Map Tool", "/opt/map tool", "-n 1-x"}},
-        {"add, cancel",
-         [&](Menu& m) {
-             m.w->BtnAdd->click();
-             typeEntry(m);
-             m.w->BtnCancelEdit->click();
-         },
-         browsing(true, true),
-         three,
-         -1,
-         {}},
-        {"edit, cancel",
-         [&](Menu& m) {
-             m.w->BtnEdit->click();
-             typeEntry(m);
-             m.w->BtnCancelEdit->click();
-         },
-         browsing(false, true), three, 0, entry(0)},
-        {"remove, yes",
-         [](Menu& m) {
-             m.t.dialogs.yesNoAnswers.push_back(true);
-             m.w->BtnRemove->click();
-         },
-         browsing(false, true),
-         {"Tool 1", "Tool 2"},
-         0,
-         entry(1)},
-        {"remove, no",
-         [](Menu& m) {
-             m.t.dialogs.yesNoAnswers.push_back(false);
-             m.w->BtnRemove->click();
-         },
-         browsing(false, true), three, 0, entry(0)},
-        {"down",
-         [](Menu& m) { m.w->BtnSort[1]->click(); },
-         browsing(true, true),
-         {"Tool 1", "Tool 0", "Tool 2"},
-         1,
-         entry(0)},
+        {"", browsing(false, true), three, 0, entry(0)},
+        {"add", Editing, {"Tool 0", "Tool 1", "Tool 2", "<New Item...>"}, 3, {}},
+        {"edit", Editing, three, 0, entry(0)},
+        {"dblclick=1", Editing, three, 1, entry(1)},
+        {"add type commit", browsing(true, false), {"Tool 0", "Tool 1", "Tool 2", "Map Tool"}, 3, typed},
+        {"row=1 edit type commit", browsing(true, true), {"Tool 0", "Map Tool", "Tool 2"}, 1, typed},
+        {"add type cancel", browsing(true, true), three, -1, {}},
+        {"edit type cancel", browsing(false, true), three, 0, entry(0)},
+        {"add commit", browsing(true, false), {"Tool 0", "Tool 1", "Tool 2", ""}, 3, {}},
+        // A committed entry stays, whatever its name.
+        {"add new-name commit edit cancel", browsing(true, false), {"Tool 0", "Tool 1", "Tool 2", "<New Item...>"}, 3,
+         {"<New Item...>", "", ""}},
+        {"remove=no", browsing(false, true), three, 0, entry(0)},
+        {"remove=yes", browsing(false, true), {"Tool 1", "Tool 2"}, 0, entry(1)},
+        {"row=1 remove=yes", browsing(true, false), {"Tool 0", "Tool 2"}, 1, entry(2)},
+        {"row=2 remove=yes", browsing(true, true), {"Tool 0", "Tool 1"}, -1, entry(2)},
+        {"down", browsing(true, true), {"Tool 1", "Tool 0", "Tool 2"}, 1, entry(0)},
+        {"down down", browsing(true, false), {"Tool 1", "Tool 2", "Tool 0"}, 2, entry(0)},
+        {"down up", browsing(false, true), three, 0, entry(0)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.steps);
         Menu m(3);
         m.shown();
-        c.act(m);
+        act(m, c.steps);
         EXPECT_EQ(m.enabled(), c.enabled);
         EXPECT_EQ(m.rows(), c.rows);
         EXPECT_EQ(m.selected(), c.selected);
         EXPECT_EQ(m.fields(), c.fields);
         EXPECT_EQ(m.focused(), c.enabled == Editing ? "TxtName" : "MenuItems");
-        // The records follow the rows; the slot past them stays empty.
+        // The records follow the rows (a row that Add appended has none yet); the slot past them is empty.
         for (std::size_t i = 0; i < c.rows.size(); ++i) {
-            if (c.rows[i] != "<New Item...>") {
+            if (c.enabled != Editing || c.rows[i] != "<New Item...>") {
                 EXPECT_EQ(m.w->Items[i].Name, c.rows[i]);
             }
         }
         EXPECT_EQ(m.w->Items[c.rows.size()], MenuItem{});
         EXPECT_EQ(m.failures, Rows{});
     }
-}
-
-TEST(FrmCstmMenu, RemovalAsksWithTheWindowsCaption) {
-    Menu m(2);
-    m.open();
-    m.t.dialogs.yesNoAnswers.push_back(false);
-    m.w->BtnRemove->click();
-    ASSERT_EQ(m.t.dialogs.shown.size(), 1u);
-    const auto& asked = m.t.dialogs.shown[0];
-    EXPECT_EQ(asked.title, "Vesk Application Quick Starter... - Delete Item...");
-    EXPECT_EQ(asked.text, "Are you sure you want to remove the current entry?");
-    EXPECT_EQ(asked.icon, BoxIcon::Exclamation);
-    EXPECT_EQ(asked.owner, m.w.get());
 }
 
 TEST(FrmCstmMenu, EdgeCases) {
@@ -384,57 +337,39 @@ TEST(FrmCstmMenu, EdgeCases) {
         std::function<void(Menu&)> check;
     };
     const Case cases[] = {
-        {"committed under the new row's text, edited again and cancelled, it stays", 1,
+        {"the removal question, titled with the caption", 2,
          [](Menu& m) {
-             m.w->BtnAdd->click();
-             QTest::keyClicks(m.w->TxtName, "<New Item...>");
-             m.w->BtnAddEdit->click();
-             m.w->BtnEdit->click();
-             m.w->BtnCancelEdit->click();
-             EXPECT_EQ(m.rows(), (Rows{"Tool 0", "<New Item...>"}));
-             EXPECT_EQ(m.w->Items[1].Name, "<New Item...>");
-             EXPECT_EQ(m.selected(), 1);
-         }},
-        {"commit with all fields empty adds an entry of an empty row", 1,
-         [](Menu& m) {
-             m.w->BtnAdd->click();
-             m.w->BtnAddEdit->click();
-             EXPECT_EQ(m.rows(), (Rows{"Tool 0", ""}));
-             EXPECT_EQ(m.entries(), (std::vector<MenuItem>{entry(0), {}}));
-         }},
-        {"removing the last row leaves no row selected", 3,
-         [](Menu& m) {
-             m.w->MenuItems->setCurrentRow(2);
-             m.t.dialogs.yesNoAnswers.push_back(true);
-             m.w->BtnRemove->click();
-             EXPECT_EQ(m.rows(), (Rows{"Tool 0", "Tool 1"}));
-             EXPECT_EQ(m.selected(), -1);
-             EXPECT_EQ(m.w->Items[2], MenuItem{});
-         }},
-        {"removing a middle row keeps the selection's position", 3,
-         [](Menu& m) {
-             m.w->MenuItems->setCurrentRow(1);
-             m.t.dialogs.yesNoAnswers.push_back(true);
-             m.w->BtnRemove->click();
-             EXPECT_EQ(m.entries(), (std::vector<MenuItem>{entry(0), entry(2)}));
-             EXPECT_EQ(m.selected(), 1);
-             EXPECT_EQ(m.fields(), entry(2));
+             act(m, "remove=no");
+             ASSERT_EQ(m.t.dialogs.shown.size(), 1u);
+             const auto& asked = m.t.dialogs.shown[0];
+             EXPECT_EQ(asked.title, "Vesk Application Quick Starter... - Delete Item...");
+             EXPECT_EQ(asked.text, "Are you sure you want to remove the current entry?");
+             EXPECT_EQ(asked.icon, BoxIcon::Exclamation);
+             EXPECT_EQ(asked.owner, m.w.get());
          }},
         {"removing from a full store leaves 99 entries and slot 99 empty", 100,
          [](Menu& m) {
-             m.t.dialogs.yesNoAnswers.push_back(true);
-             m.w->BtnRemove->click();
+             act(m, "remove=yes");
              EXPECT_EQ(m.rows().size(), 99u);
              EXPECT_EQ(m.w->Items[98], entry(99));
              EXPECT_EQ(m.w->Items[99], MenuItem{});
-             EXPECT_EQ(m.enabled(), browsing(false, true));
+         }},
+        // A hundred entries fill the store: Add is refused, and comes back when one goes.
+        {"no 101st entry", 99,
+         [](Menu& m) {
+             act(m, "add type commit");
+             EXPECT_EQ(m.enabled(), browsing(true, false, false));
+             m.w->BtnAdd_Click();
+             EXPECT_EQ(m.rows().size(), 100u);
+             act(m, "remove=yes");
+             EXPECT_TRUE(m.w->BtnAdd->isEnabled());
          }},
         {"the close box writes nothing", 2,
          [](Menu& m) {
              const auto before = snapshot(m.t.programFolder);
-             m.w->BtnAdd->click();
-             m.w->BtnAddEdit->click();
+             act(m, "add commit");
              m.w->close();
+             EXPECT_FALSE(m.w->isVisible());
              EXPECT_EQ(snapshot(m.t.programFolder), before);
          }},
         {"Escape closes nothing", 2,
@@ -452,41 +387,17 @@ TEST(FrmCstmMenu, EdgeCases) {
     }
 }
 
-// A hundred entries fill the store: Add is refused, and comes back when one goes.
-TEST(FrmCstmMenu, NoHundredAndFirstEntry) {
-    Menu m(99);
-    m.open();
-    m.w->BtnAdd->click();
-    QTest::keyClicks(m.w->TxtName, "Last");
-    m.w->BtnAddEdit->click();
-    EXPECT_EQ(m.rows().size(), 100u);
-    EXPECT_FALSE(m.w->BtnAdd->isEnabled());
-    m.w->BtnAdd_Click();
-    EXPECT_EQ(m.rows().size(), 100u);
-    EXPECT_EQ(m.enabled(), browsing(true, false, false));
-    m.t.dialogs.yesNoAnswers.push_back(true);
-    m.w->BtnRemove->click();
-    EXPECT_TRUE(m.w->BtnAdd->isEnabled());
-}
-
 // With no row selected (a cancelled Add, the last row removed) the row commands do nothing and ask nothing.
 TEST(FrmCstmMenu, RowCommandsWithoutSelectionDoNothing) {
-    for (bool afterRemoval : {false, true}) {
-        SCOPED_TRACE(afterRemoval ? "last row removed" : "add cancelled");
+    for (const char* steps : {"add cancel", "row=2 remove=yes"}) {
+        SCOPED_TRACE(steps);
         Menu m(3);
         m.shown();
-        if (afterRemoval) {
-            m.w->MenuItems->setCurrentRow(2);
-            m.t.dialogs.yesNoAnswers.push_back(true);
-            m.w->BtnRemove->click();
-        } else {
-            m.w->BtnAdd->click();
-            m.w->BtnCancelEdit->click();
-        }
+        act(m, steps);
         const Rows rows = m.rows();
         const std::size_t shown = m.t.dialogs.shown.size();
         ASSERT_EQ(m.selected(), -1);
-        for (QPushButton* b : {m.w->BtnEdit, m.w->BtnRemove, m.w->BtnSort[0], m.w->BtnSort[1]}) b->click();
+        act(m, "edit remove=yes up down");
         m.w->MenuItems_DblClick();
         EXPECT_EQ(m.rows(), rows);
         EXPECT_EQ(m.selected(), -1);
