@@ -8,6 +8,7 @@
 #include "platform/RuntimeFailure.h"
 #include "setup/CustomMenu.h"
 #include "support/TestApp.h"
+#include "support/core/Failures.h"
 #include "support/core/MenuHarness.h"
 #include "support/core/Processes.h"
 
@@ -35,15 +36,6 @@ Items named(const std::vector<std::string>& names) {
 }
 
 std::string command(std::size_t i) { return "keldwyn\\Corvane.exe --command=" + std::to_string(i); }
-
-int failureOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const RuntimeFailure& f) {
-        return f.number;
-    }
-    return 0;
-}
 
 // Writes the script to a file, checks that Lua accepts it and runs it through the harness.
 MenuHarnessRun runScript(const TempDir& dir, const std::string& script) {
@@ -121,6 +113,8 @@ TEST(CustomMenuScript, FunctionNamesAreValidAndUnique) {
     for (const Case& c : cases) EXPECT_EQ(MenuFunctionNames(named(c.names)), c.functions) << c.names[0];
 }
 
+// Captions hold the name as typed; names that would end a string, a comment or a block, or break a
+// line, stay captions, and Lua accepts the script.
 TEST(CustomMenuScript, CaptionsAreLuaStringsOfTheNameAsTyped) {
     struct Case {
         std::string name, literal;
@@ -132,6 +126,16 @@ TEST(CustomMenuScript, CaptionsAreLuaStringsOfTheNameAsTyped) {
         {std::string("\x01") + "2", "\"\\0012...\""},  // a digit after an escape stays a digit
         {"Caf\xC3\xA9 \xE2\x98\x95", "\"Caf\xC3\xA9 \xE2\x98\x95...\""},
         {"", "\"...\""},
+        {std::string("a\0b", 3), "\"a\\000b...\""},
+        {"a\rb", "\"a\\013b...\""},
+        {"\")os.exit(1)--", "\"\\\")os.exit(1)--...\""},
+        {"]]", "\"]]...\""},
+        {"--[[", "\"--[[...\""},
+        {"end", "\"end...\""},
+        {"Foo", "\"Foo...\""},
+        {"F oo", "\"F oo...\""},
+        {"A", "\"A...\""},
+        {"Am", "\"Am...\""},
     };
     Items items;
     for (const Case& c : cases) items.push_back({c.name, "", ""});
@@ -143,20 +147,6 @@ TEST(CustomMenuScript, CaptionsAreLuaStringsOfTheNameAsTyped) {
     }
     TempDir dir;
     expectEveryEntryRunsItsOwnCommand(runScript(dir, script), items);
-}
-
-// Names that would end a string, a comment or a block, or break a line, stay captions.
-TEST(CustomMenuScript, HostileNamesStayCaptions) {
-    Items items = named({"\"", "]]", "--[[", "end", std::string("a\0b", 3), "a\rb", "a\nb",
-                         "\")os.exit(1)--", "x()end function y", "\\", "Foo", "F oo", "A", "Am"});
-    TempDir dir;
-    expectEveryEntryRunsItsOwnCommand(runScript(dir, CustomMenuScript(Site, Stamp, items)), items);
-}
-
-TEST(CustomMenuScript, StampIsOneLine) {
-    std::string stamp = CustomMenuStamp();
-    EXPECT_FALSE(stamp.empty());
-    EXPECT_EQ(stamp.find_first_of("\r\n"), std::string::npos);
 }
 
 // The harness that the script tests rely on refuses what the editor extension would not run.
@@ -199,6 +189,8 @@ TEST_F(CustomMenuStore, LoadsWhatItemsCounts) {
     };
     auto entry = [](int i) { return MenuItem{"n" + std::to_string(i), "p" + std::to_string(i), "a" + std::to_string(i)}; };
     const std::string three = entries(0, 3);
+    Items hundred;
+    for (int i = 0; i < MenuCapacity; ++i) hundred.push_back(entry(i));
     struct Case {
         const char* what;
         std::optional<std::string> config;
@@ -213,6 +205,7 @@ TEST_F(CustomMenuStore, LoadsWhatItemsCounts) {
         {"3, entry 1 missing", "[CSTMENU]\r\nITEMS=3\r\n" + entries(0, 1) + entries(2, 3), {entry(0), {}, entry(2)}},
         {"+2 with blanks", "[CSTMENU]\r\nITEMS= +2 \r\n" + three, {entry(0), entry(1)}},
         {"-1", "[CSTMENU]\r\nITEMS=-1\r\n" + three, {}},
+        {"150", "[CSTMENU]\r\nITEMS=150\r\n" + entries(0, 150), hundred},
         {"huge", "[CSTMENU]\r\nITEMS=99999999999999999999\r\n", Items(MenuCapacity)},
         {"abc", "[CSTMENU]\r\nITEMS=abc\r\n" + three, {}, failure::TypeMismatch},
         {"2.5", "[CSTMENU]\r\nITEMS=2.5\r\n" + three, {}, failure::TypeMismatch},
@@ -228,15 +221,6 @@ TEST_F(CustomMenuStore, LoadsWhatItemsCounts) {
         EXPECT_EQ(loaded, c.expected);
         EXPECT_EQ(snapshot(t.programFolder), before);
     }
-}
-
-TEST_F(CustomMenuStore, LoadsTheFirstHundredOf150) {
-    std::string text = "[CSTMENU]\r\nITEMS=150\r\n";
-    for (int i = 0; i < 150; ++i) text += "MNU_NAME_" + std::to_string(i) + "=n" + std::to_string(i) + "\r\n";
-    writeFile(t.configPath(), text);
-    Items loaded = LoadCustomMenu(t.app);
-    ASSERT_EQ(loaded.size(), 100u);
-    EXPECT_EQ(loaded[99].Name, "n99");
 }
 
 TEST_F(CustomMenuStore, SavingFewerEntriesKeepsTheLaterKeysAndOtherSections) {
