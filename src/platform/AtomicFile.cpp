@@ -119,30 +119,49 @@ int createReplacementFile(const std::string& folder, const std::string& name, st
     return ::mkostemp(tempPath.data(), O_CLOEXEC);
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+StagedFile::StagedFile(const std::string& path, std::string_view bytes) : path_(path) {
     std::string name = paths::fileNameOf(path);
     if (name.empty() || paths::endsWithSeparator(path)) failure::raise(failure::PathFileAccessError);
-    std::string folder = paths::parentOf(path);
-    if (folder.empty()) folder = ".";
+    folder_ = paths::parentOf(path);
+    if (folder_.empty()) folder_ = ".";
 
     // A replaced file keeps its mode; a link at the target is replaced, so its target's mode does not count.
     mode_t mode = 0644;
     struct stat existing;
     if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
 
-    std::string temp;
-    int fd = createReplacementFile(folder, name, temp);
-    if (fd < 0) raiseForErrno(errno);
+    int fd = createReplacementFile(folder_, name, temp_);
+    if (fd < 0) {
+        temp_.clear();
+        raiseForErrno(errno);
+    }
 
     int error = 0;
     if (!writeAll(fd, bytes)) error = errno;
     if (!error && ::fsync(fd) != 0) error = errno;
     if (!error && ::fchmod(fd, mode) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
     if (error) {
-        ::unlink(temp.c_str());
+        ::unlink(temp_.c_str());
+        temp_.clear();
         raiseForErrno(error);
     }
-    flushFolder(folder);
 }
+
+StagedFile::~StagedFile() {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void StagedFile::commit() {
+    if (temp_.empty()) failure::raise(failure::PathFileAccessError);
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        raiseForErrno(error);
+    }
+    temp_.clear();
+    flushFolder(folder_);
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) { StagedFile(path, bytes).commit(); }

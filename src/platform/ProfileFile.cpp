@@ -188,6 +188,10 @@ std::optional<std::string> read(const std::string& path, const std::string& sect
 
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::optional<std::string>& value) {
+    return write(path, section, KeyValues{{key, value}});
+}
+
+bool write(const std::string& path, const std::string& section, const KeyValues& keyValues) {
     try {
         // A write that changes nothing takes no lock; one that does reads the file again under the
         // lock, so no key that another run wrote in between is lost.
@@ -197,9 +201,10 @@ bool write(const std::string& path, const std::string& section, const std::strin
             ReadResult r = readWholeFile(path, text);
             // Never replace what could not be read, nor anything that is not a regular file.
             if (r == ReadResult::Failed || r == ReadResult::NotRegular) return false;
-            if (r == ReadResult::Missing && !value) return true;
-            std::string updated = set(text, section, key, value);
-            if (r == ReadResult::Ok && updated == text) return true;
+            std::string updated = text;
+            for (const auto& [key, value] : keyValues) updated = set(updated, section, key, value);
+            // Deleting from a missing file leaves it missing.
+            if (updated == text) return true;
             if (lock) {
                 writeFileAtomically(path, updated);
                 return true;

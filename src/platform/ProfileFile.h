@@ -2,6 +2,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Initialisation files with the semantics of the system's profile functions: section and key
 // names without regard to case, values trimmed of blanks and of one pair of enclosing quotes,
@@ -26,5 +28,12 @@ std::string set(std::string_view text, const std::string& section, const std::st
 std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key);
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::optional<std::string>& value);
+
+// Keys of one section and their values (a null value deletes the key), set in this order.
+using KeyValues = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+// Many keys in one read-modify-write under one lock and one replacement: a reader sees all of
+// them or none. A write that fails returns false and leaves the file as it was.
+bool write(const std::string& path, const std::string& section, const KeyValues& keyValues);
 
 }  // namespace profile

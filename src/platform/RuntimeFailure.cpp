@@ -5,6 +5,7 @@ namespace failure {
 std::string textOf(int number) {
     switch (number) {
         case SubscriptOutOfRange: return "Subscript out of range";
+        case TypeMismatch: return "Type mismatch";
         case BadFileNameOrNumber: return "Bad file name or number";
         case FileNotFound: return "File not found";
         case FileAlreadyExists: return "File already exists";

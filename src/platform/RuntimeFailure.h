@@ -16,6 +16,7 @@ struct RuntimeFailure : std::runtime_error {
 
 namespace failure {
 constexpr int SubscriptOutOfRange = 9;
+constexpr int TypeMismatch = 13;
 constexpr int BadFileNameOrNumber = 52;
 constexpr int FileNotFound = 53;
 constexpr int FileAlreadyExists = 58;

@@ -17,6 +17,11 @@ void WriteIniValue(const App& app, const std::string& section, const std::string
     profile::write(paths::join(app.programFolder, fileName), section, key, value);
 }
 
+bool WriteIniValues(const App& app, const std::string& section, const profile::KeyValues& keyValues,
+                    const std::string& fileName) {
+    return profile::write(paths::join(app.programFolder, fileName), section, keyValues);
+}
+
 std::string QueryRegValue(const std::optional<RegValue>& value) {
     if (!value) return "";
     if (value->type == regtype::Sz) {

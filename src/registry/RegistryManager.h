@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 
 struct App;
@@ -16,6 +17,10 @@ std::string ReadIniValue(const App& app, const std::string& section, const std::
 // Writes one key; a null value deletes it.
 void WriteIniValue(const App& app, const std::string& section, const std::string& key,
                    const std::optional<std::string>& value, const std::string& fileName);
+// Writes many keys of one section at once, all or none; unlike WriteIniValue it tells whether
+// the file was written (false leaves it unchanged).
+bool WriteIniValues(const App& app, const std::string& section, const profile::KeyValues& keyValues,
+                    const std::string& fileName);
 
 // A value as text by its type: REG_SZ up to its first NUL, REG_BINARY as a 16-bit signed
 // little-endian number (at most 2 bytes), everything else (and nothing) empty.

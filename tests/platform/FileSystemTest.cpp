@@ -12,22 +12,13 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/RuntimeFailure.h"
+#include "support/core/Failures.h"
 #include "support/core/PeBuilder.h"
 #include "support/core/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The failure number a call raises, 0 when it succeeds.
-int failureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeFailure& f) {
-        return f.number;
-    }
-    return 0;
-}
 
 mode_t modeOf(const std::string& path) {
     struct stat st;

@@ -141,3 +141,44 @@ TEST(ProfileFile, ConcurrentWritersLoseNoKey) {
         EXPECT_EQ(profile::read(ini, "CSTMENU", "MNU_PATH_" + std::to_string(n)), "tool" + std::to_string(n % Keys)) << n;
     EXPECT_EQ(profile::read(ini, "FORCED_PATH", "PATH"), "/games/wc3");
 }
+
+TEST(ProfileFile, ManyKeysGoInOneWriteOrNone) {
+    TempDir dir;
+    const string ini = dir.file("config.cfg");
+    EXPECT_TRUE(profile::write(ini, "s", {{"a", nullopt}, {"b", nullopt}}));
+    EXPECT_FALSE(dir.exists("config.cfg"));
+
+    ASSERT_TRUE(profile::write(ini, "s", {{"ITEMS", "2"}, {"a", "\"x\""}, {"b", "1"}, {"b", nullopt}, {"c", ""}}));
+    EXPECT_EQ(dir.read("config.cfg"), "[s]\r\nITEMS=2\r\na=\"\"x\"\"\r\nc=\r\n");
+
+    dir.mkdir("folder.cfg");
+    EXPECT_FALSE(profile::write(dir.file("folder.cfg"), "s", {{"a", "1"}}));
+    EXPECT_FALSE(profile::write(dir.file("no/such/x.cfg"), "s", {{"a", "1"}}));
+    EXPECT_FALSE(dir.exists("no"));
+}
+
+// A reader never sees some keys of a write without the others.
+TEST(ProfileFile, ReadersSeeAWholeWriteOfManyKeys) {
+    TempDir dir;
+    const string ini = dir.file("config.cfg");
+    constexpr int Keys = 20, Writes = 20;
+    auto generation = [&](int g) {
+        profile::KeyValues keys;
+        for (int i = 0; i < Keys; ++i) keys.push_back({"K" + std::to_string(i), std::to_string(g)});
+        return keys;
+    };
+    ASSERT_TRUE(profile::write(ini, "s", generation(0)));
+    EXPECT_EQ(failingChildren(2, [&](int child) {
+                  for (int g = 1; g <= Writes * 10; ++g) {
+                      if (child == 0 && g <= Writes && !profile::write(ini, "s", generation(g))) return false;
+                      if (child == 1) {
+                          string text = readFile(ini);
+                          for (int i = 1; i < Keys; ++i)
+                              if (profile::get(text, "s", "K" + std::to_string(i)) != profile::get(text, "s", "K0")) return false;
+                      }
+                  }
+                  return true;
+              }),
+              0);
+    EXPECT_EQ(profile::read(ini, "s", "K19"), std::to_string(Writes));
+}
