@@ -28,6 +28,7 @@ void ensureApplication() {
     // The windows were laid out for MS Sans Serif, which is not installed; ui::dialogFont says
     // why this family.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setWindowIcon(applicationIcon());
 }

@@ -89,6 +89,13 @@ QFont dialogFont() {
     return font;
 }
 
+QFont consoleFont(double points) {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
+    return font;
+}
+
 QRect Frame::captionRect() const {
     const QFontMetrics metrics = fontMetrics();
     return QRect(CaptionLeft, 0, metrics.size(Qt::TextShowMnemonic, title()).width(), metrics.height());

@@ -23,6 +23,11 @@ namespace ui {
 // resolution says.
 QFont dialogFont();
 
+// The stand-in for Courier New at the given point size, in which reports and consoles are drawn:
+// Liberation Mono, which has its metrics, at the pixel size the point size gives on a screen of
+// 96 dots per inch.
+QFont consoleFont(double points);
+
 // A frame as the classic desktop draws it: the caption sits on the top border, so the border
 // runs through the middle of the caption's line and the children, placed below that line, are
 // clear of both.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,6 +59,17 @@ TEST(Controls, TallOptionButtonsWrapTheirCaptionBesideTheMark) {
 }
 
 }  // namespace
+
+// Reports and consoles line their columns up only in a fixed-pitch face that is really installed.
+TEST(Controls, ConsoleFontIsAnInstalledFixedPitchFace) {
+    Form form;  // the application, with its substitutions
+    for (const auto& [points, pixels] : {std::pair{8.25, 11}, std::pair{9.75, 13}}) {
+        const QFontInfo info(ui::consoleFont(points));
+        EXPECT_EQ(info.family(), QStringLiteral("Liberation Mono"));
+        EXPECT_TRUE(info.fixedPitch());
+        EXPECT_EQ(info.pixelSize(), pixels);
+    }
+}
 
 namespace {
 
