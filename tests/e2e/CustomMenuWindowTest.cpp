@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "common/BuildConfig.h"
-#include "platform/ProfileFile.h"
+#include "common/Text.h"
+#include "common/App.h"
 #include "setup/CustomMenu.h"
 #include "support/Pack.h"
 #include "support/core/XSession.h"
@@ -37,13 +38,10 @@ TEST(CustomMenuWindow, SavedWithTheKeyboard) {
     pack.forceGame();
     const std::vector<MenuItem> menu = {{"Map Optimizer", "/opt/map optimizer/optimize", "--all \"My Maps\""},
                                         {"Object Editor", "/opt/oee/oee", ""}};
+    App app;
+    app.programFolder = pack.programFolder;
+    SaveCustomMenu(app, menu);
     const std::string config = pack.programFolder + "/config.cfg";
-    profile::write(config, "CSTMENU", "ITEMS", "2");
-    for (std::size_t i = 0; i < menu.size(); ++i) {
-        profile::write(config, "CSTMENU", "MNU_NAME_" + std::to_string(i), menu[i].Name);
-        profile::write(config, "CSTMENU", "MNU_PATH_" + std::to_string(i), menu[i].Path);
-        profile::write(config, "CSTMENU", "MNU_ARG_" + std::to_string(i), menu[i].Arg);
-    }
     const std::string stored = readFile(config);
 
     XSession::Program corvane = x.start({pack.exe, "--cstmenu"}, {{"XDG_CONFIG_HOME", pack.root.file("config")},
@@ -77,13 +75,10 @@ TEST(CustomMenuWindow, SavedWithTheKeyboard) {
     EXPECT_EQ(readFile(config), stored);
     const std::string script = readFile(pack.programFolder + "/CST_Menu.lua");
     // Line 8 holds the time of the save.
-    const std::string stampLine = "\r\n--   ";
-    std::size_t at = 0;
-    for (int line = 0; line < 7 && at != std::string::npos; ++line) at = script.find("\r\n", at + 1);
-    ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(script.compare(at, stampLine.size(), stampLine), 0);
-    const std::size_t stampStart = at + stampLine.size();
-    const std::string stamp = script.substr(stampStart, script.find("\r\n", stampStart) - stampStart);
+    const std::vector<std::string> lines = splitAll(script, "\r\n");
+    ASSERT_GT(lines.size(), 7u);
+    ASSERT_EQ(lines[7].rfind("--   ", 0), 0u);
+    const std::string stamp = lines[7].substr(5);
     EXPECT_EQ(script, CustomMenuScript(CORVANE_WEB_SITE, stamp, menu));
 }
 

@@ -6,7 +6,6 @@
 
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
-#include "platform/ProfileFile.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
 #include "support/core/PeBuilder.h"
@@ -87,13 +86,7 @@ LoadedWindow loadCstmMenu() {
         {"Object Editor Extension", "/opt/oee/oee", ""},
         {"<New Item...>", "", ""},
     };
-    const std::string config = w.t->configPath();
-    profile::write(config, "CSTMENU", "ITEMS", std::to_string(menu.size()));
-    for (std::size_t i = 0; i < menu.size(); ++i) {
-        profile::write(config, "CSTMENU", "MNU_NAME_" + std::to_string(i), menu[i].Name);
-        profile::write(config, "CSTMENU", "MNU_PATH_" + std::to_string(i), menu[i].Path);
-        profile::write(config, "CSTMENU", "MNU_ARG_" + std::to_string(i), menu[i].Arg);
-    }
+    SaveCustomMenu(w.t->app, menu);
     auto* window = new FrmCstmMenu(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
