@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/SystemInfo.h"
 #include "startup/LazyWindowing.h"
 #include "startup/Main.h"
 
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     SystemShell shell;
     RegistryStore registry(RegistryStore::defaultPath());
     SystemClock clock;
+    LazyPciNames pciNames(windowing);
+    SystemInfo::Options machine;
+    machine.pciNames = &pciNames;
+    SystemInfo systemInfo(machine);
 
     App app;
     app.programFolder = programFolder;
@@ -51,6 +56,7 @@ int main(int argc, char** argv) {
     app.webSite = CORVANE_WEB_SITE;
     app.displayAvailable = display::available();
     app.useServices(dialogs, shell, registry, clock, windows, downloader);
+    app.systemInfo = &systemInfo;
     // The run ends here and now, windows and all, as the classic End did.
     app.endProcess = [](int code) {
         std::fflush(nullptr);

@@ -9,6 +9,7 @@ class Shell;
 class RegistryStore;
 class WindowRunner;
 class Downloader;
+class SystemInfo;
 struct RuntimeFailure;
 
 // Pauses the one thread; a service so tests need not wait.
@@ -37,6 +38,8 @@ struct App {
     Clock* clock = nullptr;
     WindowRunner* windows = nullptr;
     Downloader* downloader = nullptr;
+    // The machine's facts for the status report.
+    SystemInfo* systemInfo = nullptr;
 
     // Ends the process at once. The real one does not return; a test's records the code and
     // closes the windows, so the code after the call must not rely on it not returning.

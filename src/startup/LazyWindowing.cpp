@@ -38,3 +38,7 @@ void LazyWindows::run(WindowId id, App& app, Shared& shared) { library_.get().wi
 Downloader::Result LazyDownloader::download(const std::string& url, const std::string& destination) {
     return library_.get().downloader->download(url, destination);
 }
+
+std::string LazyPciNames::name(unsigned vendor, unsigned device) {
+    return library_.get().pciNames->name(vendor, device);
+}

@@ -3,6 +3,7 @@
 
 #include "common/Windows.h"
 #include "platform/Download.h"
+#include "platform/SystemInfo.h"
 #include "ui/Dialogs.h"
 
 struct Windowing;
@@ -47,6 +48,17 @@ class LazyDownloader : public Downloader {
 public:
     explicit LazyDownloader(WindowingLibrary& library) : library_(library) {}
     Result download(const std::string& url, const std::string& destination) override;
+
+private:
+    WindowingLibrary& library_;
+};
+
+// Only the status report names display adapters, and it runs in a window: the database reader
+// stays out of the executable with the windowing side.
+class LazyPciNames : public PciNames {
+public:
+    explicit LazyPciNames(WindowingLibrary& library) : library_(library) {}
+    std::string name(unsigned vendor, unsigned device) override;
 
 private:
     WindowingLibrary& library_;

@@ -19,6 +19,12 @@ TestApp::TestApp() : registry(root.file("registry.reg")) {
     app.exeName = "Corvane";
     app.webSite = "http://127.0.0.1:9";
     app.useServices(dialogs, shell, registry, clock, windows, downloader);
+    SystemInfo::Options machine;
+    machine.root = root.mkdir("machine");
+    machine.kernel = [] { return std::optional<KernelFacts>(KernelFacts{"Linux", "6.1.0-18-amd64", "x86_64"}); };
+    machine.processBits = 64;
+    systemInfo = SystemInfo(machine);
+    app.systemInfo = &systemInfo;
     app.endProcess = [this](int code) {
         // The first end is the one that counts: the real process would be gone by the next.
         if (!endedWith) endedWith = code;

@@ -7,6 +7,7 @@
 #include "platform/Download.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/SystemInfo.h"
 #include "startup/ModeWindows.h"
 #include "support/FakeDialogs.h"
 #include "support/core/TempDir.h"
@@ -21,6 +22,8 @@ public:
 //   <root>/pack/keldwyn      the program's folder
 //   <root>/registry.reg      the registry store
 //   <root>/bin/xdg-open      a recorder put first on PATH, so web pages and folders open nowhere
+//   <root>/machine           the root the machine's facts are read under (empty: no os-release, no
+//                            display adapter), on a 64-bit "Linux 6.1.0-18-amd64"
 // Dialogs are scripted; the shell, the registry and the windows are the real ones.
 struct TestApp {
     TempDir root;
@@ -33,6 +36,7 @@ struct TestApp {
     InstantClock clock;
     ModeWindows windows;
     CurlDownloader downloader;
+    SystemInfo systemInfo;
     App app;
     Shared shared;
     std::optional<int> endedWith;  // the status of the first endProcess, which the real one would not survive
