@@ -106,6 +106,7 @@ const Mode Modes[] = {
     {"loadmap", loadMap},
     {"command", runMenuCommand},
     {"cstmenu", showWindow<WindowId::CstMenu>},
+    {"status", showWindow<WindowId::Status>},
     {"setwc3path", showWindow<WindowId::SetPath>},
     {"forcewc3path", forceGamePath},
     {"patcher", showWindow<WindowId::Patcher>},

@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include <QCheckBox>
 #include <QColor>
 #include <QEvent>
 #include <QFont>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
@@ -179,6 +181,23 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& tex
     auto* box = named(new QLineEdit(qs(text), parent), name, left, top, width, height);
     box->setReadOnly(readOnly);
     return box;
+}
+
+QPlainTextEdit* makeMultiLineBox(QWidget* parent, const char* name, const std::string& text, int left, int top,
+                                 int width, int height, bool readOnly) {
+    auto* box = named(new QPlainTextEdit(qs(text), parent), name, left, top, width, height);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    box->setReadOnly(readOnly);
+    if (readOnly) box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    return box;
+}
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                        int height) {
+    return named(new QCheckBox(qs(text), parent), name, left, top, width, height);
 }
 
 QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int width, int height) {

@@ -5,11 +5,13 @@
 #include <functional>
 #include <string>
 
+class QCheckBox;
 class QFont;
 class QIcon;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 
@@ -61,6 +63,12 @@ QPushButton* makeButton(QWidget* parent, const char* name, const std::string& te
 Frame* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
 QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
                        bool readOnly = false);
+// A text box of several lines with both scroll bars, its lines never wrapped; Tab leaves it. A
+// read-only one still takes the focus, and its text can be selected with the keyboard and mouse.
+QPlainTextEdit* makeMultiLineBox(QWidget* parent, const char* name, const std::string& text, int left, int top,
+                                 int width, int height, bool readOnly = false);
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                        int height);
 // A list box of one column whose rows are chosen one at a time, in the order they are added.
 QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int width, int height);
 // A line control, horizontal or vertical, one pixel thick, from one end to the other (both

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "diagnostics/FrmStatus.h"
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
 #include "setup/FrmCstmMenu.h"
@@ -88,6 +89,17 @@ LoadedWindow loadCstmMenu() {
     };
     SaveCustomMenu(w.t->app, menu);
     auto* window = new FrmCstmMenu(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadStatus() {
+    LoadedWindow w = overGame(Longest);
+    w.t->shared.CmdArgs = {"", "status=" + w.game};
+    for (const char* file : {"Tandrel.exe", "Quenlit.dll", "Config.txt", "config.cfg", "CST_Menu.lua"})
+        writeFile(w.t->programFolder + "/" + file, "x");
+    auto* window = new FrmStatus(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
     return w;

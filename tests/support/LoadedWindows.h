@@ -31,3 +31,5 @@ LoadedWindow loadPatcher();
 // "Vesk Application Quick Starter..." browsing a stored menu whose first entry, selected, has
 // the longest name and path that its row and fields show whole.
 LoadedWindow loadCstmMenu();
+// "Vesk Status Info..." with every file of the report present.
+LoadedWindow loadStatus();

@@ -11,6 +11,7 @@ struct EnterCase {
     WindowLoader load;
     const char* defaultButton;  // "" for a window without one
     std::size_t launches;       // games the presses start (each with a file manager beside it)
+    std::size_t pages = 0;      // web pages the presses open
 };
 
 // Every window the program can show, one line each.
@@ -21,6 +22,7 @@ const EnterCase cases[] = {
     {"FrmMulti not compatible", [] { return loadMulti(false); }, "BtnClose", 0},
     {"FrmPatcher", loadPatcher, "BtnApply", 0},
     {"FrmCstmMenu", loadCstmMenu, "BtnSave", 0},
+    {"FrmStatus", loadStatus, "BtnCopy", 0, 3},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {
@@ -32,7 +34,7 @@ TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {
         EXPECT_EQ(enterFaults(w.shown(), c.defaultButton), std::vector<std::string>{});
         // The started programs outlive the presses; they finish before their folder goes.
         EXPECT_EQ(waitForRecordedRuns(w.game + "/war3.log", c.launches).size(), c.launches);
-        EXPECT_EQ(waitForRecordedRuns(w.t->openLog, c.launches).size(), c.launches);
+        EXPECT_EQ(waitForRecordedRuns(w.t->openLog, c.launches + c.pages).size(), c.launches + c.pages);
     }
 }
 
