@@ -124,7 +124,8 @@ std::optional<DisplayAdapter> SystemInfo::displayAdapter() const {
 
         DisplayAdapter adapter;
         adapter.name = card;
-        adapter.key = real->compare(0, root.size(), root) == 0 ? real->substr(root.size()) : *real;
+        const bool underRoot = !root.empty() && real->compare(0, root.size(), root) == 0 && (*real)[root.size()] == '/';
+        adapter.key = underRoot ? real->substr(root.size()) : *real;
         const std::optional<unsigned> vendor = pciId(device + "/vendor");
         const std::optional<unsigned> model = pciId(device + "/device");
         if (vendor && model) {
