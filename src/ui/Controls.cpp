@@ -326,29 +326,41 @@ void setTextColour(QWidget* control, int red, int green, int blue) {
 
 namespace {
 
-class ClickFilter : public QObject {
+// Runs a procedure, through the guard, for the mouse events of one type that `wanted` picks.
+class MouseFilter : public QObject {
 public:
-    ClickFilter(QWidget* control, std::function<void()> procedure) : QObject(control), procedure_(std::move(procedure)) {}
+    using Wanted = std::function<bool(const QWidget*, const QMouseEvent*)>;
+    MouseFilter(QWidget* control, QEvent::Type type, Wanted wanted, std::function<void()> procedure)
+        : QObject(control), type_(type), wanted_(std::move(wanted)), procedure_(std::move(procedure)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            auto* control = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton && control->isEnabled() &&
-                control->rect().contains(mouse->position().toPoint()))
-                runGuarded(procedure_);
-        }
+        if (event->type() == type_ && wanted_(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event)))
+            runGuarded(procedure_);
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    QEvent::Type type_;
+    Wanted wanted_;
     std::function<void()> procedure_;
 };
 
 }  // namespace
 
 void onClick(QWidget* control, std::function<void()> procedure) {
-    control->installEventFilter(new ClickFilter(control, std::move(procedure)));
+    auto releasedOver = [](const QWidget* widget, const QMouseEvent* mouse) {
+        return mouse->button() == Qt::LeftButton && widget->isEnabled() &&
+               widget->rect().contains(mouse->position().toPoint());
+    };
+    control->installEventFilter(
+        new MouseFilter(control, QEvent::MouseButtonRelease, releasedOver, std::move(procedure)));
+}
+
+void onMouseMove(QWidget* control, std::function<void()> procedure) {
+    // Without tracking, only moves with a button held would reach it.
+    control->setMouseTracking(true);
+    auto any = [](const QWidget*, const QMouseEvent*) { return true; };
+    control->installEventFilter(new MouseFilter(control, QEvent::MouseMove, any, std::move(procedure)));
 }
 
 }  // namespace ui

@@ -82,6 +82,9 @@ void setTextColour(QWidget* control, int red, int green, int blue);
 // Runs the procedure, through the guard, when the control is clicked with the left button
 // (released over it) while it is enabled, for controls that have no click of their own.
 void onClick(QWidget* control, std::function<void()> procedure);
+// Runs the procedure, through the guard, whenever the pointer moves over the control, a button
+// held or not.
+void onMouseMove(QWidget* control, std::function<void()> procedure);
 // Bold text in the control's own font.
 void makeBold(QWidget* control);
 // The application icon, drawn once.
