@@ -104,6 +104,7 @@ struct Mode {
 const Mode Modes[] = {
     {"multisession", multiSession},
     {"loadmap", loadMap},
+    {"about", showWindow<WindowId::About>},
     {"command", runMenuCommand},
     {"cstmenu", showWindow<WindowId::CstMenu>},
     {"setwc3path", showWindow<WindowId::SetPath>},

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "diagnostics/FrmAbout.h"
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
 #include "setup/FrmCstmMenu.h"
@@ -88,6 +89,18 @@ LoadedWindow loadCstmMenu() {
     };
     SaveCustomMenu(w.t->app, menu);
     auto* window = new FrmCstmMenu(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadAbout() {
+    LoadedWindow w = overGame(std::nullopt);
+    w.t->shared.PackFolder = w.t->packFolder;
+    writePeExecutable(w.t->programFolder + "/7za.exe", Longest);
+    writePeExecutable(w.t->packFolder + "/Lathewise/Lathewise.dll", Longest);
+    writePeExecutable(w.t->packFolder + "/murl/murl.dll", Longest);
+    auto* window = new FrmAbout(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
     return w;

@@ -31,3 +31,5 @@ LoadedWindow loadPatcher();
 // "Vesk Application Quick Starter..." browsing a stored menu whose first entry, selected, has
 // the longest name and path that its row and fields show whole.
 LoadedWindow loadCstmMenu();
+// "About Vesk..." with 7-Zip and both sibling tools at the longest versions they can carry.
+LoadedWindow loadAbout();
