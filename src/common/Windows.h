@@ -10,6 +10,7 @@ enum class WindowId {
     Multi,
     Patcher,
     CstMenu,
+    Ossik,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

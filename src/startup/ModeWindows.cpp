@@ -1,6 +1,7 @@
 #include "startup/ModeWindows.h"
 
 #include "common/App.h"
+#include "diagnostics/FrmOssik.h"
 #include "gamepath/FrmSetPath.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
@@ -30,5 +31,6 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::Multi: return runWindow<FrmMulti>(app, shared);
         case WindowId::Patcher: return runWindow<FrmPatcher>(app, shared);
         case WindowId::CstMenu: return runWindow<FrmCstmMenu>(app, shared);
+        case WindowId::Ossik: return runWindow<FrmOssik>(app, shared);
     }
 }

@@ -31,3 +31,6 @@ LoadedWindow loadPatcher();
 // "Vesk Application Quick Starter..." browsing a stored menu whose first entry, selected, has
 // the longest name and path that its row and fields show whole.
 LoadedWindow loadCstmMenu();
+// "Ossik Compiler - ..." after a compiler run that failed without a log (the longest status
+// line), over a script of a megabyte whose path the box shows whole.
+LoadedWindow loadOssik();

@@ -21,6 +21,7 @@ const EnterCase cases[] = {
     {"FrmMulti not compatible", [] { return loadMulti(false); }, "BtnClose", 0},
     {"FrmPatcher", loadPatcher, "BtnApply", 0},
     {"FrmCstmMenu", loadCstmMenu, "BtnSave", 0},
+    {"FrmOssik", loadOssik, "", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {

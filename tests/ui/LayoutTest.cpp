@@ -20,6 +20,7 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmMulti not compatible", [] { return loadMulti(false); }},
     {"FrmPatcher", loadPatcher},
     {"FrmCstmMenu", loadCstmMenu},
+    {"FrmOssik", loadOssik},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {
