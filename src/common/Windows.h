@@ -11,6 +11,7 @@ enum class WindowId {
     Patcher,
     CstMenu,
     About,
+    Ossik,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

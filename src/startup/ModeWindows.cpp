@@ -2,6 +2,7 @@
 
 #include "common/App.h"
 #include "diagnostics/FrmAbout.h"
+#include "diagnostics/FrmOssik.h"
 #include "gamepath/FrmSetPath.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
@@ -32,5 +33,6 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::Patcher: return runWindow<FrmPatcher>(app, shared);
         case WindowId::CstMenu: return runWindow<FrmCstmMenu>(app, shared);
         case WindowId::About: return runWindow<FrmAbout>(app, shared);
+        case WindowId::Ossik: return runWindow<FrmOssik>(app, shared);
     }
 }

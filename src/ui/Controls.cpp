@@ -187,6 +187,44 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
     return list;
 }
 
+Picture::Picture(QWidget* parent) : QFrame(parent), client_(new QWidget(this)) {
+    // The classic three-dimensional border of a picture box.
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+}
+
+void Picture::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    client_->setGeometry(contentsRect());
+}
+
+Picture* makePicture(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* picture = named(new Picture(parent), name, left, top, width, height);
+    // A hidden widget gets its resize event only when shown; its children are placed before that.
+    picture->client()->setGeometry(picture->contentsRect());
+    return picture;
+}
+
+QFrame* makeShape(QWidget* parent, const char* name, bool border, int left, int top, int width, int height) {
+    auto* shape = named(new QFrame(parent), name, left, top, width, height);
+    if (border) shape->setFrameStyle(QFrame::Box | QFrame::Plain);
+    shape->setAutoFillBackground(true);
+    shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return shape;
+}
+
+void setFillColour(QWidget* shape, const QColor& colour) {
+    QPalette palette = shape->palette();
+    palette.setColor(QPalette::Window, colour);
+    shape->setPalette(palette);
+}
+
+void setBoxBackground(QWidget* box, const QColor& colour) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, colour);
+    box->setPalette(palette);
+}
+
 QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour) {
     auto* line = new QWidget(parent);
     line->setObjectName(QString::fromUtf8(name));

@@ -5,11 +5,13 @@
 #include <QScrollBar>
 
 #include "diagnostics/FrmAbout.h"
+#include "diagnostics/FrmOssik.h"
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
 #include "support/core/PeBuilder.h"
+#include "support/core/StandIns.h"
 #include "testing/FrmLoading.h"
 #include "testing/FrmMulti.h"
 
@@ -101,6 +103,21 @@ LoadedWindow loadAbout() {
     writePeExecutable(w.t->packFolder + "/Lathewise/Lathewise.dll", Longest);
     writePeExecutable(w.t->packFolder + "/murl/murl.dll", Longest);
     auto* window = new FrmAbout(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadOssik() {
+    LoadedWindow w = overGame(std::nullopt);
+    writeCompilerFolder(w.t->packFolder);
+    // Exit codes run to three digits.
+    writeCompilerStandIn(w.t->root.file("bin/java"), w.t->root.file("java.log"), 255, std::nullopt);
+    const std::string script =
+        w.t->root.write("maps/Frozen Throne Twisted Meadows/war3map.j", std::string(1048576, 'x'));
+    w.t->shared.PackFolder = w.t->packFolder;
+    w.t->shared.TargetFile = fso::GetFile(script);
+    auto* window = new FrmOssik(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
     return w;

@@ -33,3 +33,6 @@ LoadedWindow loadPatcher();
 LoadedWindow loadCstmMenu();
 // "About Vesk..." with 7-Zip and both sibling tools at the longest versions they can carry.
 LoadedWindow loadAbout();
+// "Ossik Compiler - ..." after a compiler run that failed without a log (the longest status
+// line), over a script of a megabyte whose path the box shows whole.
+LoadedWindow loadOssik();

@@ -22,6 +22,7 @@ const EnterCase cases[] = {
     {"FrmPatcher", loadPatcher, "BtnApply", 0},
     {"FrmCstmMenu", loadCstmMenu, "BtnSave", 0},
     {"FrmAbout", loadAbout, "Command1", 0},
+    {"FrmOssik", loadOssik, "", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {

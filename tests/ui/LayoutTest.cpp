@@ -21,6 +21,7 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmPatcher", loadPatcher},
     {"FrmCstmMenu", loadCstmMenu},
     {"FrmAbout", loadAbout},
+    {"FrmOssik", loadOssik},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {
