@@ -26,3 +26,5 @@ std::string WebAddress(const App& app, const std::string& pathAndQuery);
 // The support forum's pages.
 inline constexpr const char* ForumReplyPage = "/index.php?action=post;topic=4263.0";
 inline constexpr const char* ForumTopicPage = "/index.php?topic=4263.0";
+// The web site's home page, its root.
+inline constexpr const char* HomePage = "/";

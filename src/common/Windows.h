@@ -10,7 +10,9 @@ enum class WindowId {
     Multi,
     Patcher,
     CstMenu,
+    About,
     Status,
+    Ossik,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

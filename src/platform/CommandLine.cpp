@@ -49,8 +49,8 @@ std::vector<std::string> splitWindowsCommandLine(std::string_view text) {
     return arguments;
 }
 
-std::string quoteWindowsArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
+std::string quoteWindowsArgument(const std::string& argument, bool always) {
+    if (!always && !argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
     std::string out = "\"";
     std::size_t backslashes = 0;
     for (char c : argument) {

@@ -11,5 +11,5 @@ std::vector<std::string> splitWindowsCommandLine(std::string_view text);
 
 // One argument written so the Windows command-line rules give it back unchanged: as it is
 // when nothing in it would split or unquote, else in double quotes with its quotes and the
-// backslashes before them escaped.
-std::string quoteWindowsArgument(const std::string& argument);
+// backslashes before them escaped. With `always`, in double quotes even when nothing needs them.
+std::string quoteWindowsArgument(const std::string& argument, bool always = false);

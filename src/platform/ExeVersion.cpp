@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -197,4 +198,18 @@ std::string exeVersionOfFile(const std::string& path) {
     bool ok = readRest(fd, data, MaxImageBytes);
     ::close(fd);
     return ok ? exeVersionFromBytes(data) : std::string();
+}
+
+bool isWindowsExecutable(const std::string& path, int* openError) {
+    if (openError) *openError = 0;
+    ReadResult result;
+    int fd = openRegularFile(path, result);
+    if (fd < 0) {
+        if (openError && result == ReadResult::Failed) *openError = errno;
+        return false;
+    }
+    std::string magic;
+    bool read = readRest(fd, magic, 2);
+    ::close(fd);
+    return read && magic == "MZ";
 }

@@ -8,3 +8,7 @@
 std::string exeVersionFromBytes(std::string_view image);
 // The same for a file; the empty text when it cannot be read.
 std::string exeVersionOfFile(const std::string& path);
+
+// Whether the file begins as Windows executables do ("MZ"). Only a regular file is looked at;
+// when it cannot be read, openError (if given) receives errno, else 0.
+bool isWindowsExecutable(const std::string& path, int* openError = nullptr);

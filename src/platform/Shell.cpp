@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,15 +9,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "platform/Ascii.h"
 #include "platform/CommandLine.h"
+#include "platform/ExeVersion.h"
 #include "platform/Paths.h"
-#include "platform/RawIo.h"
 #include "platform/RuntimeFailure.h"
 
 #ifndef CLOSE_RANGE_CLOEXEC
@@ -43,21 +47,6 @@ bool isDirectory(const std::string& path) {
 }
 
 bool isExecutableFile(const std::string& path) { return isRegularFile(path) && ::access(path.c_str(), X_OK) == 0; }
-
-// Windows executables begin with "MZ"; openError tells why the file could not be looked at.
-bool isWindowsExecutable(const std::string& path, int& openError) {
-    openError = 0;
-    ReadResult result;
-    int fd = openRegularFile(path, result);
-    if (fd < 0) {
-        if (result == ReadResult::Failed) openError = errno;
-        return false;
-    }
-    std::string magic;
-    bool read = readRest(fd, magic, 2);
-    ::close(fd);
-    return read && magic == "MZ";
-}
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
@@ -120,6 +109,8 @@ struct Launch {
     std::vector<char*> argv;
     std::string program;
     std::string folder;  // empty: keep ours
+    int output = -1;     // when set, standard output and error go there
+    bool ownGroup = false;  // leads a process group of its own, so that it can be ended with all it starts
 
     Launch(std::string programPath, std::vector<std::string> args, std::string workingFolder)
         : arguments(std::move(args)), program(std::move(programPath)), folder(std::move(workingFolder)) {
@@ -164,12 +155,17 @@ void resetSignals() {
 
 [[noreturn]] void becomeProgram(const Launch& launch, int pipeFd, bool nullInput) {
     resetSignals();
+    if (launch.ownGroup) ::setpgid(0, 0);
     if (nullInput) {
         int devNull = ::open("/dev/null", O_RDONLY);
         if (devNull >= 0 && devNull != STDIN_FILENO) {
             ::dup2(devNull, STDIN_FILENO);
             ::close(devNull);
         }
+    }
+    if (launch.output >= 0) {
+        ::dup2(launch.output, STDOUT_FILENO);
+        ::dup2(launch.output, STDERR_FILENO);
     }
     if (!launch.folder.empty() && ::chdir(launch.folder.c_str()) != 0) reportAndExit(pipeFd, Stage::ChangeFolder, errno);
     markInheritedDescriptorsCloseOnExec();
@@ -212,7 +208,7 @@ StartOutcome start(const Launch& launch, bool detached) {
             if (grandchild < 0) reportAndExit(fds[1], Stage::Fork, errno);
             if (grandchild > 0) ::_exit(0);
         }
-        becomeProgram(launch, fds[1], detached);
+        becomeProgram(launch, fds[1], detached || launch.output >= 0);
     }
     ::close(fds[1]);
     StartFailure reported;
@@ -228,6 +224,11 @@ StartOutcome start(const Launch& launch, bool detached) {
     if (detached || result.failure.stage != Stage::None) reap(pid, nullptr);
     else result.pid = pid;
     return result;
+}
+
+// A program that could not be started, as the waiting runs raise it.
+[[noreturn]] void raiseNotStarted(const StartFailure& why) {
+    failure::raise((why.error == EACCES || why.error == EPERM) ? failure::PermissionDenied : failure::FileNotFound);
 }
 
 int shellResultOf(const StartFailure& failure) {
@@ -335,7 +336,7 @@ int SystemShell::execute(const std::string& /*operation*/, const std::string& fi
 
     if (isDirectory(target.path)) return openWithDesktop(target.path, folder);
     int openError = 0;
-    if (isWindowsExecutable(target.path, openError)) {
+    if (isWindowsExecutable(target.path, &openError)) {
         std::string wine = findOnPath("wine");
         if (wine.empty()) return ErrorNoAssociation;
         return startDetached(wine, withProgramFirst(wine, withProgramFirst(target.path, splitWindowsCommandLine(parameters))),
@@ -374,7 +375,7 @@ int SystemShell::runAndWait(const std::string& command) {
 
     std::string executable = program;
     int openError = 0;
-    if (isWindowsExecutable(program, openError)) {
+    if (isWindowsExecutable(program, &openError)) {
         // Without wine the system may still know how to run it, so it is tried directly then.
         std::string wine = findOnPath("wine");
         if (!wine.empty()) {
@@ -384,13 +385,63 @@ int SystemShell::runAndWait(const std::string& command) {
     }
 
     StartOutcome started = start(Launch(executable, std::move(args), std::string()), false);
-    if (started.failure.stage != Stage::None) {
-        int error = started.failure.error;
-        failure::raise((error == EACCES || error == EPERM) ? failure::PermissionDenied : failure::FileNotFound);
-    }
+    if (started.failure.stage != Stage::None) raiseNotStarted(started.failure);
     int status = 0;
     reap(started.pid, &status);
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return status;
+}
+
+Shell::Output SystemShell::capture(const std::string& program, const std::vector<std::string>& arguments,
+                                   int timeoutMs, std::size_t maxBytes) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto msLeft = [&deadline] {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return left > 0 ? int(std::min<long long>(left, INT_MAX)) : 0;
+    };
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) raiseNotStarted({Stage::Fork, errno});
+    Launch launch(absolute(program), withProgramFirst(program, arguments), std::string());
+    launch.output = pipeFds[1];
+    launch.ownGroup = true;
+    StartOutcome started = start(launch, false);
+    ::close(pipeFds[1]);
+    if (started.failure.stage != Stage::None) {
+        ::close(pipeFds[0]);
+        raiseNotStarted(started.failure);
+    }
+
+    // Until everything it started has let go of the output, the limits have passed, or the bytes are full.
+    Output result;
+    bool endOfOutput = false;
+    while (result.text.size() < maxBytes) {
+        struct pollfd ready = {pipeFds[0], POLLIN, 0};
+        int polled = ::poll(&ready, 1, msLeft());
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) break;
+        char buffer[4096];
+        ssize_t n = ::read(pipeFds[0], buffer, std::min(sizeof buffer, maxBytes - result.text.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            endOfOutput = n == 0;
+            break;
+        }
+        result.text.append(buffer, std::size_t(n));
+    }
+    ::close(pipeFds[0]);
+
+    // Closing the output usually means it has ended; a moment more is allowed within the limit.
+    int status = 0;
+    pid_t ended = 0;
+    while (endOfOutput && (ended = ::waitpid(started.pid, &status, WNOHANG)) == 0 && msLeft() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    result.finished = ended == started.pid;
+    if (!result.finished) {
+        ::kill(-started.pid, SIGKILL);
+        reap(started.pid, nullptr);
+    }
+    return result;
 }

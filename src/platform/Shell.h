@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // Starting outside programs, without ever handing text to a command interpreter.
 class Shell {
@@ -24,6 +26,19 @@ public:
     // Runs one command text (program and parameters) from the working folder and waits for it.
     // Returns its exit code; raises RuntimeFailure when it cannot be started.
     virtual int runAndWait(const std::string& command) = 0;
+
+    // What a program wrote to its standard output and error, in the order it wrote it.
+    struct Output {
+        std::string text;
+        bool finished = false;  // it ended on its own, within the time and the byte limit
+    };
+
+    // Runs a program (its path as given: no search, no shell, no wine) with these arguments and
+    // an empty input, from our working folder, and collects its output. A program still running
+    // after timeoutMs, or writing more than maxBytes, is ended together with everything it
+    // started; what it wrote so far is kept. Raises RuntimeFailure when it cannot be started.
+    virtual Output capture(const std::string& program, const std::vector<std::string>& arguments, int timeoutMs,
+                           std::size_t maxBytes) = 0;
 };
 
 // The real thing: fork and exec, with wine for Windows executables and xdg-open for
@@ -34,4 +49,6 @@ public:
                 const std::string& directory, int showCmd) override;
     void setCurrentDirectory(const std::string& directory) override;
     int runAndWait(const std::string& command) override;
+    Output capture(const std::string& program, const std::vector<std::string>& arguments, int timeoutMs,
+                   std::size_t maxBytes) override;
 };

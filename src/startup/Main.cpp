@@ -92,6 +92,14 @@ void setFileAssociations(App& app, Shared& shared, const FirstOption& option) {
     RegisterEditorFileType(app, shared, restore, "AIData", ".wai");
 }
 
+// Without a value, or with a value that holds "=", nothing runs; the path is taken untrimmed.
+void compileScript(App& app, Shared& shared, const FirstOption& option) {
+    if (!option.hasExactlyOneEquals()) return;
+    shared.ArgValue = option.value();
+    shared.TargetFile = fso::GetFile(shared.ArgValue);
+    app.windows->run(WindowId::Ossik, app, shared);
+}
+
 using Action = void (*)(App&, Shared&, const FirstOption&);
 
 struct Mode {
@@ -104,6 +112,7 @@ struct Mode {
 const Mode Modes[] = {
     {"multisession", multiSession},
     {"loadmap", loadMap},
+    {"about", showWindow<WindowId::About>},
     {"command", runMenuCommand},
     {"cstmenu", showWindow<WindowId::CstMenu>},
     {"status", showWindow<WindowId::Status>},
@@ -111,6 +120,7 @@ const Mode Modes[] = {
     {"forcewc3path", forceGamePath},
     {"patcher", showWindow<WindowId::Patcher>},
     {"sfa", setFileAssociations},
+    {"ossik", compileScript},
 };
 
 void runMode(App& app, Shared& shared, const std::string& commandLine) {

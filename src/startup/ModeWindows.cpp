@@ -1,6 +1,8 @@
 #include "startup/ModeWindows.h"
 
 #include "common/App.h"
+#include "diagnostics/FrmAbout.h"
+#include "diagnostics/FrmOssik.h"
 #include "diagnostics/FrmStatus.h"
 #include "gamepath/FrmSetPath.h"
 #include "setup/FrmCstmMenu.h"
@@ -31,6 +33,8 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::Multi: return runWindow<FrmMulti>(app, shared);
         case WindowId::Patcher: return runWindow<FrmPatcher>(app, shared);
         case WindowId::CstMenu: return runWindow<FrmCstmMenu>(app, shared);
+        case WindowId::About: return runWindow<FrmAbout>(app, shared);
         case WindowId::Status: return runWindow<FrmStatus>(app, shared);
+        case WindowId::Ossik: return runWindow<FrmOssik>(app, shared);
     }
 }

@@ -24,12 +24,6 @@ const std::string Caption = "Multisession Tool.";
 const std::string Loader = "\\Tandrel.exe";
 const std::string LoaderLibrary = "\\Quenlit.dll";
 
-void setBackground(QWidget* control, const QColor& colour) {
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::Base, colour);
-    control->setPalette(palette);
-}
-
 
 QLabel* makeBorderedLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
                           int height) {
@@ -67,7 +61,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     TxtSession->setAlignment(Qt::AlignCenter);
     TxtSession->setToolTip(qs("Maximum number of simultaneous sessions: 12"));
     // The active-border colour of the classic desktop scheme; Qt has no role for it.
-    setBackground(TxtSession, QColor(212, 208, 200));
+    ui::setBoxBackground(TxtSession, QColor(212, 208, 200));
 
     SesCount = ui::makeScrollBar(this, "SesCount", Qt::Horizontal, 6480, 120, 495, 255);
 
@@ -89,7 +83,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
 
     TxtArg = ui::makeTextBox(this, "TxtArg", "", 1920, 480, 5055, 285, true);
     TxtArg->setToolTip(qs("The arguments set by default..."));
-    setBackground(TxtArg, palette().color(QPalette::Button));
+    ui::setBoxBackground(TxtArg, palette().color(QPalette::Button));
 
     Label4 = makeBorderedLabel(this, "Label4", "Label4", 120, 2640, 6855, 2055);
 

@@ -206,6 +206,44 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
     return list;
 }
 
+Picture::Picture(QWidget* parent) : QFrame(parent), client_(new QWidget(this)) {
+    // The classic three-dimensional border of a picture box.
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+}
+
+void Picture::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    client_->setGeometry(contentsRect());
+}
+
+Picture* makePicture(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* picture = named(new Picture(parent), name, left, top, width, height);
+    // A hidden widget gets its resize event only when shown; its children are placed before that.
+    picture->client()->setGeometry(picture->contentsRect());
+    return picture;
+}
+
+QFrame* makeShape(QWidget* parent, const char* name, bool border, int left, int top, int width, int height) {
+    auto* shape = named(new QFrame(parent), name, left, top, width, height);
+    if (border) shape->setFrameStyle(QFrame::Box | QFrame::Plain);
+    shape->setAutoFillBackground(true);
+    shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return shape;
+}
+
+void setFillColour(QWidget* shape, const QColor& colour) {
+    QPalette palette = shape->palette();
+    palette.setColor(QPalette::Window, colour);
+    shape->setPalette(palette);
+}
+
+void setBoxBackground(QWidget* box, const QColor& colour) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, colour);
+    box->setPalette(palette);
+}
+
 QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour) {
     auto* line = new QWidget(parent);
     line->setObjectName(QString::fromUtf8(name));
@@ -345,29 +383,41 @@ void setTextColour(QWidget* control, int red, int green, int blue) {
 
 namespace {
 
-class ClickFilter : public QObject {
+// Runs a procedure, through the guard, for the mouse events of one type that `wanted` picks.
+class MouseFilter : public QObject {
 public:
-    ClickFilter(QWidget* control, std::function<void()> procedure) : QObject(control), procedure_(std::move(procedure)) {}
+    using Wanted = std::function<bool(const QWidget*, const QMouseEvent*)>;
+    MouseFilter(QWidget* control, QEvent::Type type, Wanted wanted, std::function<void()> procedure)
+        : QObject(control), type_(type), wanted_(std::move(wanted)), procedure_(std::move(procedure)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            auto* control = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton && control->isEnabled() &&
-                control->rect().contains(mouse->position().toPoint()))
-                runGuarded(procedure_);
-        }
+        if (event->type() == type_ && wanted_(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event)))
+            runGuarded(procedure_);
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    QEvent::Type type_;
+    Wanted wanted_;
     std::function<void()> procedure_;
 };
 
 }  // namespace
 
 void onClick(QWidget* control, std::function<void()> procedure) {
-    control->installEventFilter(new ClickFilter(control, std::move(procedure)));
+    auto releasedOver = [](const QWidget* widget, const QMouseEvent* mouse) {
+        return mouse->button() == Qt::LeftButton && widget->isEnabled() &&
+               widget->rect().contains(mouse->position().toPoint());
+    };
+    control->installEventFilter(
+        new MouseFilter(control, QEvent::MouseButtonRelease, releasedOver, std::move(procedure)));
+}
+
+void onMouseMove(QWidget* control, std::function<void()> procedure) {
+    // Without tracking, only moves with a button held would reach it.
+    control->setMouseTracking(true);
+    auto any = [](const QWidget*, const QMouseEvent*) { return true; };
+    control->installEventFilter(new MouseFilter(control, QEvent::MouseMove, any, std::move(procedure)));
 }
 
 }  // namespace ui

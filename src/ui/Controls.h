@@ -1,4 +1,5 @@
 #pragma once
+#include <QFrame>
 #include <QGroupBox>
 #include <QPalette>
 #include <QRadioButton>
@@ -6,6 +7,7 @@
 #include <string>
 
 class QCheckBox;
+class QColor;
 class QFont;
 class QIcon;
 class QLabel;
@@ -57,6 +59,21 @@ protected:
     bool hitButton(const QPoint& pos) const override;
 };
 
+// A picture box: a sunken border two pixels wide around its client area, which holds its
+// children. Place them in client(): their twips count from the client area's top-left corner,
+// and what reaches past its edge is cut off there.
+class Picture : public QFrame {
+public:
+    explicit Picture(QWidget* parent);
+    QWidget* client() const { return client_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* client_;
+};
+
 // Wraps words when its height holds more than one line, as tall captions are meant to.
 QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
 QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
@@ -74,6 +91,13 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
 // A line control, horizontal or vertical, one pixel thick, from one end to the other (both
 // included), drawn in a colour of the system's scheme. It takes neither the focus nor clicks.
 QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour);
+Picture* makePicture(QWidget* parent, const char* name, int left, int top, int width, int height);
+// A shape: a rectangle filled with one colour (setFillColour), with no border or a one-pixel
+// border in the window text colour drawn inside its edge. It takes neither the focus nor clicks.
+QFrame* makeShape(QWidget* parent, const char* name, bool border, int left, int top, int width, int height);
+void setFillColour(QWidget* shape, const QColor& colour);
+// The colour a text box is filled with behind its text.
+void setBoxBackground(QWidget* box, const QColor& colour);
 // Keeps a text box's text, as the program stores it (UTF-8), within maxBytes: typed or pasted
 // text beyond that is cut where it was put in, as a maximum length cuts it.
 void limitStoredBytes(QLineEdit* box, int maxBytes);
@@ -90,6 +114,9 @@ void setTextColour(QWidget* control, int red, int green, int blue);
 // Runs the procedure, through the guard, when the control is clicked with the left button
 // (released over it) while it is enabled, for controls that have no click of their own.
 void onClick(QWidget* control, std::function<void()> procedure);
+// Runs the procedure, through the guard, whenever the pointer moves over the control, a button
+// held or not.
+void onMouseMove(QWidget* control, std::function<void()> procedure);
 // Bold text in the control's own font.
 void makeBold(QWidget* control);
 // The application icon, drawn once.

@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/RuntimeFailure.h"
 #include "platform/Shell.h"
@@ -261,6 +264,54 @@ TEST_F(ShellTest, FailuresToStartAreRaised) {
         EXPECT_EQ(f.number, failure::PathNotFound);
     }
     EXPECT_EQ(fs::current_path().string(), root + "/work");
+}
+
+// Whether a process has gone (or is only waiting to be reaped by whoever inherited it).
+bool goneOrZombie(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    auto close = line.rfind(')');
+    return close != std::string::npos && line.substr(close + 2, 1) == "Z";
+}
+
+TEST_F(ShellTest, CaptureCollectsOutputAndErrorWithoutAShell) {
+    tmp.write("tools/talk", "#!/bin/sh\nprintf 'out %s|' \"$@\"; echo ' err' >&2; cat; exit 3\n", true);
+    tmp.write("tools/endless", "#!/bin/sh\nexec yes banner\n", true);
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        std::size_t maxBytes;
+        std::string text;
+        bool finished;
+    } cases[] = {
+        // Arguments arrive literally, the input is empty (cat ends at once), the exit code does not matter.
+        {"tools/talk", {"a b", "$(touch x)", "\"q\""}, 1000, "out a b|out $(touch x)|out \"q\"| err\n", true},
+        {"tools/talk", {}, 1000, "out | err\n", true},
+        {"tools/endless", {}, 20, "banner\nbanner\nbanner", false},
+    };
+    fs::current_path(root);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        Shell::Output output = shell.capture(c.program, c.args, 20000, c.maxBytes);
+        EXPECT_EQ(output.text, c.text);
+        EXPECT_EQ(output.finished, c.finished);
+    }
+    EXPECT_FALSE(fs::exists(root + "/x"));
+    EXPECT_FALSE(fs::exists(root + "/tools/x"));
+}
+
+// A program that outlasts its time is ended with everything it started; what it wrote stays.
+TEST_F(ShellTest, CaptureEndsAProgramThatRunsTooLongWithItsChildren) {
+    std::string program =
+        tmp.write("tools/hang", "#!/bin/sh\necho banner\nsleep 600 &\necho $! > \"$1\"\nwait\n", true);
+    Shell::Output output = shell.capture(program, {root + "/sleeper"}, 2000, 1000);
+    EXPECT_EQ(output.text, "banner\n");
+    EXPECT_FALSE(output.finished);
+    const std::string sleeper = tmp.read("sleeper").substr(0, tmp.read("sleeper").find('\n'));
+    ASSERT_FALSE(sleeper.empty());
+    for (int i = 0; i < 500 && !goneOrZombie(sleeper); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(goneOrZombie(sleeper));
 }
 
 }  // namespace

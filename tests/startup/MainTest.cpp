@@ -45,6 +45,9 @@ TEST(MainGrammar, MessagesAndFailuresOfTheFirstOption) {
         {"--forcewc3path", {}, false},
         {"--forcewc3path --x", {"Missing arguments..."}, false},  // the name keeps its blank
         {"--sfa=ON", {}, false},
+        {"--ossik", {}, false},
+        {"--ossik=war3map.j=x", {}, false},
+        {"--ossik=/no-such-war3map.j", {reportFor("File not found")}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine);
@@ -209,6 +212,21 @@ TEST(MainPatcher, LoadFailureIsReportedBeforeTheWindowShows) {
     Main(t.app, t.shared, "--patcher");
     EXPECT_TRUE(driver.seen().isEmpty());
     EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("Subscript out of range")});
+}
+
+// Without "java" the compiler cannot start: the load fails, the window never shows.
+TEST(MainOssik, NoJavaEndsInTheReport) {
+    TestApp t;
+    t.forceGameFolder("game");
+    writeCompilerFolder(t.packFolder);
+    const std::string script = t.root.write("maps/war3map.j", "function x\n");
+    // Only the test's own programs: the recording browser, no runtime.
+    setenv("PATH", t.root.file("bin").c_str(), 1);
+    WindowDriver driver;
+    Main(t.app, t.shared, "--ossik=" + script);
+    EXPECT_TRUE(driver.seen().isEmpty());
+    EXPECT_EQ(t.dialogs.infos(), std::vector<std::string>{reportFor("File not found")});
+    EXPECT_EQ(t.endedWith, 1);
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ public:
                 fault(child, "crosses the caption band of " + name(parent));
             const QRect ink = checkControl(child).translated(child->pos());
             for (const auto& [other, otherInk] : drawn)
-                if (ink.intersects(otherInk)) fault(child, "overlaps " + name(other));
+                if (ink.intersects(otherInk) && !(isGraphic(child) && isGraphic(other)))
+                    fault(child, "overlaps " + name(other));
             drawn.emplace_back(child, ink);
             if (isContainer(child)) walk(child);
         }
@@ -70,6 +71,12 @@ private:
     // The height of the caption's line, from the top of the frame.
     static int captionBand(const QGroupBox* frame) {
         return frame->fontMetrics().boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignLeft | Qt::AlignTop, frame->title()).height();
+    }
+
+    // Lines and shapes: drawn, with no text and taking no clicks. They may be drawn over each
+    // other (a busy bar over its frame), never over a control.
+    static bool isGraphic(const QWidget* w) {
+        return w->testAttribute(Qt::WA_TransparentForMouseEvents) && w->children().isEmpty();
     }
 
     static bool isContainer(const QWidget* w) {

@@ -4,12 +4,15 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "diagnostics/FrmAbout.h"
+#include "diagnostics/FrmOssik.h"
 #include "diagnostics/FrmStatus.h"
 #include "gamepath/FrmSetPath.h"
 #include "platform/FileSystem.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
 #include "support/core/PeBuilder.h"
+#include "support/core/StandIns.h"
 #include "testing/FrmLoading.h"
 #include "testing/FrmMulti.h"
 
@@ -94,12 +97,39 @@ LoadedWindow loadCstmMenu() {
     return w;
 }
 
+LoadedWindow loadAbout() {
+    LoadedWindow w = overGame(std::nullopt);
+    w.t->shared.PackFolder = w.t->packFolder;
+    writePeExecutable(w.t->programFolder + "/7za.exe", Longest);
+    writePeExecutable(w.t->packFolder + "/Lathewise/Lathewise.dll", Longest);
+    writePeExecutable(w.t->packFolder + "/murl/murl.dll", Longest);
+    auto* window = new FrmAbout(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
 LoadedWindow loadStatus() {
     LoadedWindow w = overGame(Longest);
     w.t->shared.CmdArgs = {"", "status=" + w.game};
     for (const char* file : {"Tandrel.exe", "Quenlit.dll", "Config.txt", "config.cfg", "CST_Menu.lua"})
         writeFile(w.t->programFolder + "/" + file, "x");
     auto* window = new FrmStatus(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    return w;
+}
+
+LoadedWindow loadOssik() {
+    LoadedWindow w = overGame(std::nullopt);
+    writeCompilerFolder(w.t->packFolder);
+    // Exit codes run to three digits.
+    writeCompilerStandIn(w.t->root.file("bin/java"), w.t->root.file("java.log"), 255, std::nullopt);
+    const std::string script =
+        w.t->root.write("maps/Frozen Throne Twisted Meadows/war3map.j", std::string(1048576, 'x'));
+    w.t->shared.PackFolder = w.t->packFolder;
+    w.t->shared.TargetFile = fso::GetFile(script);
+    auto* window = new FrmOssik(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
     return w;

@@ -31,5 +31,10 @@ LoadedWindow loadPatcher();
 // "Vesk Application Quick Starter..." browsing a stored menu whose first entry, selected, has
 // the longest name and path that its row and fields show whole.
 LoadedWindow loadCstmMenu();
+// "About Vesk..." with 7-Zip and both sibling tools at the longest versions they can carry.
+LoadedWindow loadAbout();
 // "Vesk Status Info..." with every file of the report present.
 LoadedWindow loadStatus();
+// "Ossik Compiler - ..." after a compiler run that failed without a log (the longest status
+// line), over a script of a megabyte whose path the box shows whole.
+LoadedWindow loadOssik();

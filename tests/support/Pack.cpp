@@ -15,8 +15,8 @@
 
 extern char** environ;
 
-Pack::Pack()
-    : programFolder(root.mkdir("pack/keldwyn")),
+Pack::Pack(const std::string& packName)
+    : programFolder(root.mkdir(packName + "/keldwyn")),
       exe(programFolder + "/Corvane"),
       game(root.mkdir("Warcraft III")),
       openLog(root.file("xdg-open.log")) {

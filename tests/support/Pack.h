@@ -13,7 +13,8 @@ struct Pack {
     std::string game;
     std::string openLog;
 
-    Pack();
+    // The pack root is <root>/<packName>.
+    explicit Pack(const std::string& packName = "pack");
 
     // Stores the game folder as the forced one, so discovery finds it.
     void forceGame();

@@ -316,6 +316,11 @@ TEST(FrmLoading, QuotedArgumentsSplitBackIntoThemselves) {
         }
         EXPECT_EQ(splitWindowsCommandLine("-window -loadfile " + quoted + " tail"),
                   (std::vector<std::string>{"-window", "-loadfile", c.argument, "tail"}));
+        // Quoted in any case, also behind an option's "=".
+        const std::string always = quoteWindowsArgument(c.argument, true);
+        EXPECT_EQ(always.front(), '"');
+        EXPECT_EQ(splitWindowsCommandLine("-result=" + always + " tail"),
+                  (std::vector<std::string>{"-result=" + c.argument, "tail"}));
     }
 }
 

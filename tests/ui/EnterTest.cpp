@@ -22,7 +22,9 @@ const EnterCase cases[] = {
     {"FrmMulti not compatible", [] { return loadMulti(false); }, "BtnClose", 0},
     {"FrmPatcher", loadPatcher, "BtnApply", 0},
     {"FrmCstmMenu", loadCstmMenu, "BtnSave", 0},
+    {"FrmAbout", loadAbout, "Command1", 0},
     {"FrmStatus", loadStatus, "BtnCopy", 0, 3},
+    {"FrmOssik", loadOssik, "", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {

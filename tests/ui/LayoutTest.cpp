@@ -20,7 +20,9 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmMulti not compatible", [] { return loadMulti(false); }},
     {"FrmPatcher", loadPatcher},
     {"FrmCstmMenu", loadCstmMenu},
+    {"FrmAbout", loadAbout},
     {"FrmStatus", loadStatus},
+    {"FrmOssik", loadOssik},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {

@@ -7,16 +7,38 @@
 
 #include "support/core/TempDir.h"
 
-void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode) {
+void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode,
+                           const std::string& beforeExit) {
     // The record is written to a side file and appended in one step, so a reader never sees half a run.
     std::string script =
         "#!/bin/sh\n"
         "tmp=\"" + logPath + ".$$\"\n"
         "{ printf 'cwd=%s\\n' \"$(pwd -P)\"; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; printf -- '---\\n'; } > \"$tmp\"\n"
         "cat \"$tmp\" >> \"" + logPath + "\"\n"
-        "rm -f \"$tmp\"\n"
+        "rm -f \"$tmp\"\n" +
+        beforeExit +
         "exit " + std::to_string(exitCode) + "\n";
     writeFile(path, script, true);
+}
+
+void writeCompilerStandIn(const std::string& path, const std::string& logPath, int exitCode,
+                          const std::optional<std::string>& compilerLog) {
+    std::string writeLog;
+    if (compilerLog) {
+        // Kept beside the program, so the log's bytes need no quoting in the script.
+        const std::string content = path + ".log-content";
+        writeFile(content, *compilerLog);
+        writeLog = "for a in \"$@\"; do case \"$a\" in -log=*) cat \"" + content + "\" > \"${a#-log=}\";; esac; done\n";
+    }
+    writeRecordingProgram(path, logPath, exitCode, writeLog);
+}
+
+std::string writeCompilerFolder(const std::string& packRoot, const std::string& archive) {
+    const std::string folder = packRoot + "/Scrivel/Tavi";
+    writeFile(folder + "/ossikc-jar-with-dependencies.jar", archive);
+    writeFile(folder + "/common.j", "// common natives\n");
+    writeFile(folder + "/Blizzard.j", "// Blizzard functions\n");
+    return folder;
 }
 
 std::vector<RecordedRun> readRecordedRuns(const std::string& logPath) {

@@ -1,10 +1,22 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 // Stand-in programs written by the tests: each run appends a record of its working folder and
 // its arguments to a log file, and exits with the given code.
-void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode = 0);
+// `beforeExit` is shell text run after the record is written.
+void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode = 0,
+                           const std::string& beforeExit = "");
+
+// A stand-in "java" for the script compiler: records its runs as above, writes `compilerLog`
+// (when given) to the file its "-log=" argument names, and exits with the given code.
+void writeCompilerStandIn(const std::string& path, const std::string& logPath, int exitCode,
+                          const std::optional<std::string>& compilerLog);
+
+// The compiler's folder "Scrivel/Tavi" under a pack root: the archive (a placeholder unless its
+// bytes are given) and the two script libraries it is handed. Returns the folder.
+std::string writeCompilerFolder(const std::string& packRoot, const std::string& archive = "placeholder");
 
 struct RecordedRun {
     std::string cwd;

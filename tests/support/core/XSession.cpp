@@ -224,6 +224,15 @@ std::optional<unsigned long> XSession::activeWindow() const {
     return std::nullopt;
 }
 
+bool XSession::waitForActive(unsigned long window, int timeoutMs) const {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (activeWindow() != window) {
+        if (Clock::now() >= deadline) return false;
+        nap();
+    }
+    return true;
+}
+
 XSession::Geometry XSession::geometry(unsigned long window) const {
     const std::string text = run({"xwininfo", "-id", std::to_string(window)});
     auto number = [&text](const std::string& label) {

@@ -64,6 +64,8 @@ public:
     // The managed windows from the bottom of the stack to its top.
     std::vector<unsigned long> stacking() const;
     std::optional<unsigned long> activeWindow() const;
+    // Waits within the limit until the window is the active one; false when it never becomes so.
+    bool waitForActive(unsigned long window, int timeoutMs = 20000) const;
     Geometry geometry(unsigned long window) const;
 
     // Keys as xdotool names them ("Return", "Tab", "alt+F4"), typed into the focused window.
