@@ -55,15 +55,8 @@ FrmOssik::FrmOssik(App& app, Shared& shared) : app_(app), shared_(shared) {
     LblStatus = ui::makeLabel(inside, "LblStatus", "Checking...", 0, 1680, 6135, 255);
     LblStatus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    TxtConsole = new QPlainTextEdit(inside);
-    TxtConsole->setObjectName("TxtConsole");
-    place(TxtConsole, 0, 0, 2295, 2055);
-    TxtConsole->setReadOnly(true);
-    TxtConsole->setPlainText(qs("Text1"));
     // Both scroll bars, so a long line scrolls rather than wraps.
-    TxtConsole->setLineWrapMode(QPlainTextEdit::NoWrap);
-    TxtConsole->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    TxtConsole->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TxtConsole = ui::makeMultiLineBox(inside, "TxtConsole", "Text1", 0, 0, 2295, 2055, true);
     TxtConsole->setFocusPolicy(Qt::ClickFocus);
     TxtConsole->setFont(ui::consoleFont(9.75));
     QPalette console = TxtConsole->palette();
