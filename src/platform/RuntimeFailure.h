@@ -15,11 +15,13 @@ struct RuntimeFailure : std::runtime_error {
 };
 
 namespace failure {
+constexpr int InvalidProcedureCall = 5;
 constexpr int SubscriptOutOfRange = 9;
 constexpr int TypeMismatch = 13;
 constexpr int BadFileNameOrNumber = 52;
 constexpr int FileNotFound = 53;
 constexpr int FileAlreadyExists = 58;
+constexpr int InputPastEndOfFile = 62;
 constexpr int PermissionDenied = 70;
 constexpr int PathFileAccessError = 75;
 constexpr int PathNotFound = 76;

@@ -9,9 +9,6 @@
 namespace ui {
 
 namespace {
-// What other exceptions are reported as: they have no number of their own.
-constexpr int InvalidProcedureCall = 5;
-
 FailureHandler& handler() {
     static FailureHandler h;
     return h;
@@ -50,9 +47,10 @@ void runGuarded(const std::function<void()>& body) {
         } catch (const RuntimeFailure& f) {
             report(f);
         } catch (const std::exception& e) {
-            report(RuntimeFailure(InvalidProcedureCall, e.what(), "Corvane"));
+            // Other exceptions have no number of their own.
+            report(RuntimeFailure(failure::InvalidProcedureCall, e.what(), "Corvane"));
         } catch (...) {
-            report(RuntimeFailure(InvalidProcedureCall, "Unknown exception", "Corvane"));
+            report(RuntimeFailure(failure::InvalidProcedureCall, "Unknown exception", "Corvane"));
         }
     } catch (...) {
         std::fputs("A failure could not be reported.\n", stderr);
