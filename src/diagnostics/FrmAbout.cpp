@@ -36,13 +36,6 @@ std::string installedLine(const std::string& tool, const std::string& version) {
     return version.empty() ? std::string() : "* " + tool + " " + version + " is installed with this version of Vesk.";
 }
 
-QLabel* makeCentredLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
-                         int height) {
-    QLabel* label = ui::makeLabel(parent, name, text, left, top, width, height);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    return label;
-}
-
 void setUnderline(QWidget* control, bool on) {
     QFont font = control->font();
     if (font.underline() == on) return;
@@ -56,15 +49,15 @@ FrmAbout::FrmAbout(App& app, Shared& shared) : app_(app), shared_(shared) {
     setupWindow("About Vesk...", 5895, 6255);
 
     // Made in tab order.
-    Label1 = makeCentredLabel(this, "Label1", "Vesk", 120, 120, 5535, 495);
+    Label1 = ui::makeCentredLabel(this, "Label1", "Vesk", 120, 120, 5535, 495);
     QFont title = font();
     title.setPixelSize(24);  // 18 pt on a screen of 96 dots per inch
     title.setBold(true);
     Label1->setFont(title);
 
-    Version = makeCentredLabel(this, "Version", "Version ", 120, 600, 5535, 255);
+    Version = ui::makeCentredLabel(this, "Version", "Version ", 120, 600, 5535, 255);
 
-    Label2 = makeCentredLabel(this, "Label2",
+    Label2 = ui::makeCentredLabel(this, "Label2",
                               "This application is possible thanks to the hard work of the following people:", 120,
                               1080, 5640, 195);
     Label2->adjustSize();
@@ -76,7 +69,7 @@ FrmAbout::FrmAbout(App& app, Shared& shared) : app_(app), shared_(shared) {
     Command1 = ui::makeButton(this, "Command1", "&Close", 2040, 5760, 1695, 375);
     setDefaultButton(Command1);
 
-    Label3 = makeCentredLabel(this, "Label3", "Visit Dunmarrow for support, suggestions and more apps.", 120, 5400,
+    Label3 = ui::makeCentredLabel(this, "Label3", "Visit Dunmarrow for support, suggestions and more apps.", 120, 5400,
                               5655, 255);
     ui::setTextColour(Label3, 0, 0, 255);
     Label3->setCursor(Qt::WhatsThisCursor);

@@ -24,14 +24,6 @@ const std::string Caption = "Multisession Tool.";
 const std::string Loader = "\\Tandrel.exe";
 const std::string LoaderLibrary = "\\Quenlit.dll";
 
-
-QLabel* makeBorderedLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
-                          int height) {
-    QLabel* label = ui::makeLabel(parent, name, text, left, top, width, height);
-    label->setFrameShape(QFrame::Box);
-    return label;
-}
-
 }  // namespace
 
 GameVersion readGameVersion(const std::string& versionText) {
@@ -75,7 +67,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     BtnClose = ui::makeButton(this, "BtnClose", "&Close and RUN", 5400, 4800, 1575, 375);
     setDefaultButton(BtnClose);
 
-    Label3 = makeBorderedLabel(this, "Label3",
+    Label3 = ui::makeBorderedLabel(this, "Label3",
                                "This tool will allow you to define how many instances of Warcraft III you want to "
                                "run at the same time. It's very useful to test map desyncs and other multiplayer "
                                "features in your map. Loader by its own author.",
@@ -85,7 +77,7 @@ FrmMulti::FrmMulti(App& app, Shared& shared) : app_(app), shared_(shared) {
     TxtArg->setToolTip(qs("The arguments set by default..."));
     ui::setBoxBackground(TxtArg, palette().color(QPalette::Button));
 
-    Label4 = makeBorderedLabel(this, "Label4", "Label4", 120, 2640, 6855, 2055);
+    Label4 = ui::makeBorderedLabel(this, "Label4", "Label4", 120, 2640, 6855, 2055);
 
     LblWarn = ui::makeLabel(this, "LblWarn", "Warning: Current patch is 1.27. This tool only works with patch 1.26.",
                             120, 4800, 5175, 495);

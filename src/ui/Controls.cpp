@@ -1,8 +1,11 @@
 #include "ui/Controls.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QColor>
+#include <QComboBox>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QIcon>
@@ -15,12 +18,17 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyleOptionButton>
+#include <QStyleFactory>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QValidator>
 #include <algorithm>
 
@@ -166,6 +174,20 @@ QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, in
     return label;
 }
 
+QLabel* makeCentredLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                         int height) {
+    QLabel* label = makeLabel(parent, name, text, left, top, width, height);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return label;
+}
+
+QLabel* makeBorderedLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                          int height) {
+    QLabel* label = makeLabel(parent, name, text, left, top, width, height);
+    label->setFrameShape(QFrame::Box);
+    return label;
+}
+
 QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
                         int height) {
     return named(new QPushButton(qs(text), parent), name, left, top, width, height);
@@ -204,6 +226,49 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
     auto* list = named(new QListWidget(parent), name, left, top, width, height);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
+}
+
+namespace {
+
+// The classic drop-down button is narrower than the 19 pixels Qt's style gives its arrow; the
+// lists were laid out for the room that leaves their text ("Observer" in a list 65 pixels wide).
+class DropDownStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control != CC_ComboBox) return rect;
+        constexpr int Narrower = 5;
+        if (sub == SC_ComboBoxArrow) rect.setLeft(rect.left() + Narrower);
+        if (sub == SC_ComboBoxEditField) rect.setRight(rect.right() + Narrower);
+        return rect;
+    }
+};
+
+QStyle* dropDownStyle() {
+    // A widget does not own the style set on it: this one lives as long as the application.
+    static QStyle* style = new DropDownStyle(QStyleFactory::create(QApplication::style()->name()));
+    return style;
+}
+
+}  // namespace
+
+QComboBox* makeDropDownList(QWidget* parent, const char* name, const std::vector<std::string>& items, int left, int top,
+                            int width, int height) {
+    auto* list = named(new QComboBox(parent), name, left, top, width, height);
+    list->setEditable(false);
+    list->setStyle(dropDownStyle());
+    fillDropDownList(list, items);
+    return list;
+}
+
+void fillDropDownList(QComboBox* list, const std::vector<std::string>& items) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const std::string& item : items) list->addItem(qs(item));
+    list->setCurrentIndex(-1);
 }
 
 Picture::Picture(QWidget* parent) : QFrame(parent), client_(new QWidget(this)) {
@@ -362,6 +427,35 @@ const QIcon& applicationIcon() {
     return *icon;
 }
 
+namespace {
+
+// Shows the control's tooltip escaped, so that Qt's guess at rich text never applies.
+class PlainToolTip : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
+        auto* control = static_cast<QWidget*>(watched);
+        if (control->toolTip().isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               Qt::convertFromPlainText(control->toolTip(), Qt::WhiteSpaceNoWrap), control);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+void setPlainToolTip(QWidget* control, const std::string& text) {
+    if (!control->findChild<PlainToolTip*>(QString(), Qt::FindDirectChildrenOnly))
+        control->installEventFilter(new PlainToolTip(control));
+    control->setToolTip(qs(text));
+}
+
 void makeBold(QWidget* control) {
     QFont bold = control->font();
     bold.setBold(true);
@@ -411,6 +505,30 @@ void onClick(QWidget* control, std::function<void()> procedure) {
     };
     control->installEventFilter(
         new MouseFilter(control, QEvent::MouseButtonRelease, releasedOver, std::move(procedure)));
+}
+
+namespace {
+
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QWidget* control, std::function<void(int)> procedure) : QObject(control), procedure_(std::move(procedure)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            runGuarded([this, key] { procedure_(key); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int)> procedure_;
+};
+
+}  // namespace
+
+void onKeyDown(QWidget* control, std::function<void(int)> procedure) {
+    control->installEventFilter(new KeyFilter(control, std::move(procedure)));
 }
 
 void onMouseMove(QWidget* control, std::function<void()> procedure) {

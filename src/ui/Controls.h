@@ -5,9 +5,11 @@
 #include <QRadioButton>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QColor;
+class QComboBox;
 class QFont;
 class QIcon;
 class QLabel;
@@ -76,6 +78,12 @@ private:
 
 // Wraps words when its height holds more than one line, as tall captions are meant to.
 QLabel* makeLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
+// Plain text centred on each line.
+QLabel* makeCentredLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                         int height);
+// A label inside a single border, one pixel wide.
+QLabel* makeBorderedLabel(QWidget* parent, const char* name, const std::string& text, int left, int top, int width,
+                          int height);
 QPushButton* makeButton(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height);
 Frame* makeFrame(QWidget* parent, const char* name, const std::string& title, int left, int top, int width, int height);
 QLineEdit* makeTextBox(QWidget* parent, const char* name, const std::string& text, int left, int top, int width, int height,
@@ -91,6 +99,13 @@ QListWidget* makeList(QWidget* parent, const char* name, int left, int top, int 
 // A line control, horizontal or vertical, one pixel thick, from one end to the other (both
 // included), drawn in a colour of the system's scheme. It takes neither the focus nor clicks.
 QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int y2, QPalette::ColorRole colour);
+// A drop-down list: the user picks one of its items and cannot type. It starts with nothing
+// selected (index -1), as a list filled at design time does, having signalled nothing.
+QComboBox* makeDropDownList(QWidget* parent, const char* name, const std::vector<std::string>& items, int left, int top,
+                            int width, int height);
+// Fills a drop-down list anew, signalling nothing, and leaves nothing selected: Qt would select
+// the first item as it is added, and say so.
+void fillDropDownList(QComboBox* list, const std::vector<std::string>& items);
 Picture* makePicture(QWidget* parent, const char* name, int left, int top, int width, int height);
 // A shape: a rectangle filled with one colour (setFillColour), with no border or a one-pixel
 // border in the window text colour drawn inside its edge. It takes neither the focus nor clicks.
@@ -117,6 +132,12 @@ void onClick(QWidget* control, std::function<void()> procedure);
 // Runs the procedure, through the guard, whenever the pointer moves over the control, a button
 // held or not.
 void onMouseMove(QWidget* control, std::function<void()> procedure);
+// A tooltip shown as the text it is, whatever markup it seems to hold (Qt would otherwise take
+// a path such as "/ai/<i>/x.ai" for rich text); toolTip() gives it back as set.
+void setPlainToolTip(QWidget* control, const std::string& text);
+// Runs the procedure, through the guard, with the Qt key code of every key pressed while the
+// control has the focus, before the control itself handles the key.
+void onKeyDown(QWidget* control, std::function<void(int)> procedure);
 // Bold text in the control's own font.
 void makeBold(QWidget* control);
 // The application icon, drawn once.

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "ui/Application.h"
 #include "ui/Text.h"
@@ -98,7 +99,10 @@ void Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (centred_) return;
     centred_ = true;
-    ui::centreOnScreen(this);
+    if (centreOnOwner_ && parentWidget())
+        ui::centreOver(this, parentWidget()->window());
+    else
+        ui::centreOnScreen(this);
 }
 
 void ui::centreOnScreen(QWidget* window) {
@@ -107,6 +111,19 @@ void ui::centreOnScreen(QWidget* window) {
     const QRect area = screen->availableGeometry();
     const QRect frame = window->frameGeometry();
     window->move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+void ui::centreOver(QWidget* window, const QWidget* owner) {
+    const QRect frame = window->frameGeometry();
+    QRect placed(QPoint(0, 0), frame.size());
+    placed.moveCenter(owner->frameGeometry().center());
+    if (QScreen* screen = owner->screen()) {
+        // An owner near an edge must not push the title bar off the screen.
+        const QRect area = screen->availableGeometry();
+        placed.moveLeft(std::max(area.left(), std::min(placed.left(), area.right() + 1 - placed.width())));
+        placed.moveTop(std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - placed.height())));
+    }
+    window->move(placed.topLeft());
 }
 
 void SetTopMost(QWidget* window, bool onTop) {

@@ -48,6 +48,9 @@ public:
     void setCancelButton(QAbstractButton* button) { cancelButton_ = button; }
     // The button Enter presses when no push button has the focus.
     void setDefaultButton(QPushButton* button);
+    // Opens centred on the window that owns it rather than on the screen (still on the screen
+    // when it has no owner).
+    void centreOnOwner() { centreOnOwner_ = true; }
 
     void setVisible(bool visible) override;
 
@@ -63,6 +66,7 @@ private:
 
     bool unloaded_ = false;
     bool centred_ = false;
+    bool centreOnOwner_ = false;
     QPointer<QAbstractButton> cancelButton_;
     QPointer<QPushButton> defaultButton_;
     QMetaObject::Connection focusWatch_;
@@ -71,6 +75,8 @@ private:
 namespace ui {
 // Moves a window so that its frame stands in the middle of its screen's free area.
 void centreOnScreen(QWidget* window);
+// Moves a window so that its frame stands in the middle of the owner's, kept on the owner's screen.
+void centreOver(QWidget* window, const QWidget* owner);
 }  // namespace ui
 
 // Keeps a window above all others (or not) without moving it, and activates it.

@@ -18,6 +18,7 @@
 #include "platform/RuntimeFailure.h"
 #include "setup/FrmCstmMenu.h"
 #include "startup/Main.h"
+#include "support/Placement.h"
 #include "support/TestApp.h"
 #include "support/WindowDriver.h"
 #include "support/core/StandIns.h"
@@ -120,13 +121,7 @@ TEST(FrmCstmMenu, LayoutAsDesigned) {
     EXPECT_FALSE(w.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(w.BtnSave->isDefault());
 
-    struct Place {
-        QWidget* control;
-        const char* parent;
-        std::string text;
-        QRect twips;
-    };
-    const Place places[] = {
+    const Rows misplaced = placementFaults({
         {w.MenuItems, "", "", {120, 120, 5415, 4935}},
         {w.BtnAdd, "", "&Add Entry...", {5640, 120, 2055, 495}},
         {w.BtnRemove, "", "&Delete Entry...", {5640, 720, 2055, 495}},
@@ -137,33 +132,20 @@ TEST(FrmCstmMenu, LayoutAsDesigned) {
         {w.BtnSave, "", "&Save", {5640, 4560, 2055, 495}},
         {w.Frame1, "", "Edit Item:", {120, 5160, 7575, 1935}},
         {w.Label1, "Frame1", "Name:", {120, 360, 465, 195}},
-        {w.TxtName, "Frame1", "", {1080, 360, 6375, 285}},
+        {w.TxtName, "Frame1", "Tool 0", {1080, 360, 6375, 285}},
         {w.Label2, "Frame1", "Path:", {120, 720, 375, 195}},
-        {w.TxtPath, "Frame1", "", {1080, 720, 5895, 285}},
+        {w.TxtPath, "Frame1", "/opt/tools/tool0", {1080, 720, 5895, 285}},
         {w.BtnDlg, "Frame1", "...", {7080, 720, 375, 255}},
         {w.BtnCancelEdit, "Frame1", "Cancel", {4440, 1440, 1215, 375}},
         {w.BtnAddEdit, "Frame1", "Add/Edit entry...", {5760, 1440, 1695, 375}},
         {w.Label3, "Frame1", "Arguments:", {120, 1080, 795, 195}},
-        {w.TxtArg, "Frame1", "", {1080, 1080, 6375, 285}},
-    };
-    for (const Place& p : places) {
-        SCOPED_TRACE(ss(p.control->objectName()));
-        EXPECT_EQ(p.control->geometry(),
-                  QRect(p.twips.x() / 15, p.twips.y() / 15, p.twips.width() / 15, p.twips.height() / 15));
-        EXPECT_EQ(ss(p.control->parentWidget()->objectName()), p.parent);
-        std::string text;
-        if (auto* b = qobject_cast<QPushButton*>(p.control)) text = ss(b->text());
-        if (auto* l = qobject_cast<QLabel*>(p.control)) text = ss(l->text());
-        if (auto* f = qobject_cast<QGroupBox*>(p.control)) text = ss(f->title());
-        EXPECT_EQ(text, p.text);
-    }
+        {w.TxtArg, "Frame1", "-n 0", {1080, 1080, 6375, 285}},
+    });
+    EXPECT_EQ(misplaced, Rows{});
     EXPECT_TRUE(w.Line1->testAttribute(Qt::WA_TransparentForMouseEvents));
 
-    Rows order;
-    for (QWidget* c = w.nextInFocusChain(); c != &w; c = c->nextInFocusChain())
-        if (c->focusPolicy() & Qt::TabFocus) order.push_back(ss(c->objectName()));
-    EXPECT_EQ(order, (Rows{"MenuItems", "BtnAdd", "BtnRemove", "BtnEdit", "BtnSort(0)", "BtnSort(1)", "TxtName",
-                           "TxtPath", "BtnDlg", "BtnCancelEdit", "BtnAddEdit", "BtnSave", "TxtArg"}));
+    EXPECT_EQ(tabOrder(&w), (Rows{"MenuItems", "BtnAdd", "BtnRemove", "BtnEdit", "BtnSort(0)", "BtnSort(1)",
+                                  "TxtName", "TxtPath", "BtnDlg", "BtnCancelEdit", "BtnAddEdit", "BtnSave", "TxtArg"}));
 }
 
 TEST(FrmCstmMenu, LoadsWhatTheStoreHolds) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QAbstractSlider>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 
 #include "ui/Controls.h"
@@ -32,7 +34,7 @@ public:
                 fault(child, "crosses the caption band of " + name(parent));
             const QRect ink = checkControl(child).translated(child->pos());
             for (const auto& [other, otherInk] : drawn)
-                if (ink.intersects(otherInk) && !(isGraphic(child) && isGraphic(other)))
+                if (overlaps(ink, otherInk) && !(isGraphic(child) && isGraphic(other)))
                     fault(child, "overlaps " + name(other));
             drawn.emplace_back(child, ink);
             if (isContainer(child)) walk(child);
@@ -73,6 +75,13 @@ private:
         return frame->fontMetrics().boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignLeft | Qt::AlignTop, frame->title()).height();
     }
 
+    // More than a shared edge: neighbours laid out to share a one-pixel border (a row of
+    // drop-down lists, a text box and its scroll bar) draw that border once.
+    static bool overlaps(const QRect& a, const QRect& b) {
+        const QRect common = a.intersected(b);
+        return common.width() > 1 && common.height() > 1;
+    }
+
     // Lines and shapes: drawn, with no text and taking no clicks. They may be drawn over each
     // other (a busy bar over its frame), never over a control.
     static bool isGraphic(const QWidget* w) {
@@ -82,7 +91,7 @@ private:
     static bool isContainer(const QWidget* w) {
         return !qobject_cast<const QLabel*>(w) && !qobject_cast<const QAbstractButton*>(w) &&
                !qobject_cast<const QLineEdit*>(w) && !qobject_cast<const QAbstractScrollArea*>(w) &&
-               !qobject_cast<const QAbstractSlider*>(w);
+               !qobject_cast<const QAbstractSlider*>(w) && !qobject_cast<const QComboBox*>(w);
     }
 
     // Checks the control's own texts; returns what it draws, in its own coordinates.
@@ -97,6 +106,8 @@ private:
             checkTextBox(edit);
         } else if (auto* list = qobject_cast<const QListWidget*>(w)) {
             checkList(list);
+        } else if (auto* dropDown = qobject_cast<const QComboBox*>(w)) {
+            checkDropDown(dropDown);
         } else if (auto* frame = qobject_cast<const QGroupBox*>(w)) {
             const int captionLeft = 8;
             fits(w, frame->title(), QRect(captionLeft, 0, frame->width() - 2 * captionLeft, captionBand(frame)),
@@ -148,6 +159,19 @@ private:
         // A line edit keeps two pixels clear on either side of its text and one above and below.
         const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).adjusted(2, 1, -2, -1);
         fits(edit, edit->text().isEmpty() ? QStringLiteral("Xg") : edit->text(), room, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    void checkDropDown(const QComboBox* list) {
+        // Any item may be picked: each must fit where the list draws its selection, which keeps
+        // a pixel clear on either side.
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.editable = list->isEditable();
+        option.frame = list->hasFrame();
+        const QRect room =
+            list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).adjusted(1, 0, -1, 0);
+        for (int row = 0; row < list->count(); ++row)
+            fits(list, list->itemText(row), room, Qt::AlignLeft | Qt::AlignVCenter);
     }
 
     void checkList(const QListWidget* list) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontInfo>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <functional>
 
 #include "ui/Form.h"
@@ -113,6 +117,28 @@ TEST(Controls, DisabledControlTakesNoClick) {
         QTest::mouseClick(box, Qt::LeftButton);
     }
     EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A path full of markup shows in its tooltip exactly as written.
+TEST(Controls, PlainToolTipShowsMarkupAsText) {
+    Form form;
+    form.setupWindow("Tips", 3000, 1000);
+    QLabel* label = ui::makeLabel(&form, "AIName(0)", "", 0, 0, 2000, 255);
+    form.show();
+    const std::string path = "/ai/<b>bold</b> &amp; co.ai";
+    ui::setPlainToolTip(label, path);
+    ui::setPlainToolTip(label, path);  // set again: one filter is enough
+    EXPECT_EQ(label->toolTip().toStdString(), path);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(label, &help);
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    EXPECT_EQ(shown.toPlainText().toStdString(), path);
+    QToolTip::hideText();
 }
 
 }  // namespace
