@@ -13,6 +13,7 @@ enum class WindowId {
     About,
     Status,
     Ossik,
+    TestMapConfig,
 };
 
 // Loads a window, shows it modally and unloads it. A window that unloaded itself while loading

@@ -35,15 +35,22 @@ struct FirstOption {
     bool hasExactlyOneEquals() const { return parts.size() == 2; }
 };
 
-void loadMap(App& app, Shared& shared, const FirstOption& option) {
+// The value of an option that needs one, which becomes ArgValue; an empty one gets the message
+// instead. Without "=" the value is read all the same, and that failure is reported.
+bool takeValue(App& app, Shared& shared, const FirstOption& option, const char* message) {
     const std::string& value = option.value();
     if (value.empty()) {
-        ShowInfo(app, "Missing path.");
-        return;
+        ShowInfo(app, message);
+        return false;
     }
-    // The value keeps the blank before a following option; only the lookup trims it.
     shared.ArgValue = value;
-    shared.TargetFile = fso::GetFile(trimBlanks(value));
+    return true;
+}
+
+void loadMap(App& app, Shared& shared, const FirstOption& option) {
+    if (!takeValue(app, shared, option, "Missing path.")) return;
+    // The value keeps the blank before a following option; only the lookup trims it.
+    shared.TargetFile = fso::GetFile(trimBlanks(shared.ArgValue));
     app.windows->run(WindowId::Loading, app, shared);
 }
 
@@ -51,6 +58,10 @@ void loadMap(App& app, Shared& shared, const FirstOption& option) {
 template <WindowId Id>
 void showWindow(App& app, Shared& shared, const FirstOption&) {
     app.windows->run(Id, app, shared);
+}
+
+void setupMapTesting(App& app, Shared& shared, const FirstOption& option) {
+    if (takeValue(app, shared, option, "Invalid arguments.")) app.windows->run(WindowId::TestMapConfig, app, shared);
 }
 
 void multiSession(App& app, Shared& shared, const FirstOption& option) {
@@ -107,9 +118,9 @@ struct Mode {
     Action action;
 };
 
-// Compared in this order; the first name that matches runs. Modes whose windows are not part
-// of this build are absent and answer "Missing arguments...".
+// Compared in this order; the first name that matches runs.
 const Mode Modes[] = {
+    {"setupmaptesting", setupMapTesting},
     {"multisession", multiSession},
     {"loadmap", loadMap},
     {"about", showWindow<WindowId::About>},

@@ -9,6 +9,7 @@
 #include "setup/FrmPatcher.h"
 #include "testing/FrmLoading.h"
 #include "testing/FrmMulti.h"
+#include "testing/FrmTMC.h"
 #include "ui/Guard.h"
 
 namespace {
@@ -36,5 +37,6 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::About: return runWindow<FrmAbout>(app, shared);
         case WindowId::Status: return runWindow<FrmStatus>(app, shared);
         case WindowId::Ossik: return runWindow<FrmOssik>(app, shared);
+        case WindowId::TestMapConfig: return runWindow<FrmTMC>(app, shared);
     }
 }

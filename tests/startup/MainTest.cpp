@@ -32,6 +32,9 @@ TEST(MainGrammar, MessagesAndFailuresOfTheFirstOption) {
         {"--checkupdates", {"Missing arguments..."}, false},
         {"--CheckUpdates", {"Missing arguments..."}, false},
         {"--loadmap=", {"Missing path."}, false},
+        {"--setupmaptesting=", {"Invalid arguments."}, false},
+        {"--setupmaptesting", {reportFor("Subscript out of range")}, true},
+        {"--SETUPMAPTESTING=/no-such-map.w3x", {reportFor("File not found")}, true},
         {"--LOADMAP= --arguments=-window", {reportFor("File not found")}, true},  // one blank is not empty
         {"--loadmap", {reportFor("Subscript out of range")}, true},
         {"--command", {reportFor("Subscript out of range")}, true},

@@ -1,6 +1,8 @@
 #include "support/LoadedWindows.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -11,10 +13,12 @@
 #include "platform/FileSystem.h"
 #include "setup/FrmCstmMenu.h"
 #include "setup/FrmPatcher.h"
+#include "support/core/MapFile.h"
 #include "support/core/PeBuilder.h"
 #include "support/core/StandIns.h"
 #include "testing/FrmLoading.h"
 #include "testing/FrmMulti.h"
+#include "testing/FrmTMC.h"
 
 namespace {
 // Version parts are 16-bit numbers: 65535 is as long as they get.
@@ -132,5 +136,18 @@ LoadedWindow loadOssik() {
     auto* window = new FrmOssik(w.t->app, w.t->shared);
     w.window.reset(window);
     window->load();
+    return w;
+}
+
+LoadedWindow loadTMC() {
+    LoadedWindow w = overGame(std::nullopt);
+    w.t->shared.ArgValue = w.t->root.write("maps/(12) Frozen Throne Twisted Meadows v1.2.w3x", mapContent(12));
+    auto* window = new FrmTMC(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    window->GSpeed->setText(QStringLiteral("25"));
+    window->AI[11]->setCurrentIndex(1);
+    w.t->dialogs.pickAnswers.push_back("/opt/wc3/ai/Insane AI v2.ai");
+    window->Sett_Click(11);
     return w;
 }

@@ -35,6 +35,9 @@ LoadedWindow loadCstmMenu();
 LoadedWindow loadAbout();
 // "Vesk Status Info..." with every file of the report present.
 LoadedWindow loadStatus();
+// "Test Map Configuration. (BETA)" for a map of twelve players, the speed at 25 and the last row
+// on a custom AI whose path is the longest its label shows whole.
+LoadedWindow loadTMC();
 // "Ossik Compiler - ..." after a compiler run that failed without a log (the longest status
 // line), over a script of a megabyte whose path the box shows whole.
 LoadedWindow loadOssik();

@@ -25,6 +25,7 @@ const EnterCase cases[] = {
     {"FrmAbout", loadAbout, "Command1", 0},
     {"FrmStatus", loadStatus, "BtnCopy", 0, 3},
     {"FrmOssik", loadOssik, "", 0},
+    {"FrmTMC", loadTMC, "", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {

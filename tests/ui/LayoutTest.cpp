@@ -23,6 +23,7 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmAbout", loadAbout},
     {"FrmStatus", loadStatus},
     {"FrmOssik", loadOssik},
+    {"FrmTMC", loadTMC},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {
