@@ -168,7 +168,6 @@ TEST(FrmTMC, LayoutAsDesigned) {
         {w.Handicap[1], {"100", "90", "80", "70", "60", "50"}},
         {w.AI[1], {"Standard", "Custom"}},
         {w.AIDif[1], {"Easy", "Normal", "Insane"}},
-        {w.Color[11], Texts(std::begin(Colours), std::end(Colours))},
     };
     for (const auto& [list, expected] : items) {
         SCOPED_TRACE(ss(list->objectName()));
@@ -382,59 +381,45 @@ TEST(FrmTMC, GameSpeed) {
     }
 }
 
-std::string recordOf(int switches, int speed, const std::string& path, int players) {
-    return std::string("\1\0\0\0", 4) + static_cast<char>(switches) + std::string(3, '\0') + static_cast<char>(speed) +
-           std::string(3, '\0') + path + '\0' + static_cast<char>(players) + Tail;
-}
-
 // The record Save builds from the window as it stands.
 TEST(FrmTMC, SettingsRecord) {
     using Act = std::function<void(FrmTMC&)>;
-    const Act nothing = [](FrmTMC&) {};
-    const std::string latin1 = "maps/Ar\xE8ne.w3x";  // not UTF-8: the box cannot hold it
+    const Act asLoaded = [](FrmTMC&) {};
+    const std::optional<std::string> given;  // the path as the option gave it
     const struct Case {
         const char* what;
         int code;
-        std::string map;  // relative to the temporary folder; "" for the default
+        std::string argValue;  // below the temporary folder; the map is found without a trailing blank
         Act act;
-        std::function<std::string(const std::string& argValue)> record;
+        int switches, speed;
+        std::optional<std::string> path;
+        int players;
     } cases[] = {
-        {"4 players as loaded", 4, "", nothing, [](auto& p) { return recordOf(2, 1, p, 4); }},
-        {"1 player", 1, "", nothing, [](auto& p) { return recordOf(2, 1, p, 1); }},
-        {"12 players", 12, "", nothing, [](auto& p) { return recordOf(2, 1, p, 12); }},
-        {"no one plays", 4, "",
-         [](FrmTMC& w) {
-             for (int i = 0; i < 4; ++i) w.Control[i]->setCurrentIndex(0);
-         },
-         [](auto& p) { return recordOf(2, 1, p, 0); }},
-        {"both switches, speed 25", 4, "",
-         [](FrmTMC& w) {
-             w.FOW->setChecked(true);
-             w.GSpeed->setText("25");
-         },
-         [](auto& p) { return recordOf(3, 25, p, 4); }},
-        {"no switch, speed 7", 4, "",
-         [](FrmTMC& w) {
-             w.VDC->setChecked(false);
-             w.GSpeed->setText("7");
-         },
-         [](auto& p) { return recordOf(0, 7, p, 4); }},
-        {"an emptied map box", 4, "", [](FrmTMC& w) { w.MapName->clear(); },
-         [](auto&) { return recordOf(2, 1, "", 4); }},
-        {"a map box typed over", 4, "", [](FrmTMC& w) { w.MapName->setText(QString::fromUtf8("\xC3\xA9")); },
-         [](auto&) { return recordOf(2, 1, "\xC3\xA9", 4); }},
-        {"a path that is not UTF-8 keeps its bytes", 4, latin1, nothing,
-         [](auto& p) { return recordOf(2, 1, p, 4); }},
-        {"a trailing blank stays", 4, "maps/Blank.w3x", [](FrmTMC&) {},
-         [](auto& p) { return recordOf(2, 1, p, 4); }},
+        {"4 players as loaded", 4, "maps/m.w3x", asLoaded, 2, 1, given, 4},
+        {"1 player", 1, "maps/m.w3x", asLoaded, 2, 1, given, 1},
+        {"12 players", 12, "maps/m.w3x", asLoaded, 2, 1, given, 12},
+        {"no one plays", 4, "maps/m.w3x", [](FrmTMC& w) { for (auto* l : w.Control) l->setCurrentIndex(0); }, 2, 1,
+         given, 0},
+        {"both switches, speed 25", 4, "maps/m.w3x", [](FrmTMC& w) { w.FOW->setChecked(true); w.GSpeed->setText("25"); },
+         3, 25, given, 4},
+        {"no switch, speed 7", 4, "maps/m.w3x", [](FrmTMC& w) { w.VDC->setChecked(false); w.GSpeed->setText("7"); }, 0,
+         7, given, 4},
+        {"an emptied map box", 4, "maps/m.w3x", [](FrmTMC& w) { w.MapName->clear(); }, 2, 1, "", 4},
+        {"a map box typed over", 4, "maps/m.w3x", [](FrmTMC& w) { w.MapName->setText(QString::fromUtf8("\xC3\xA9")); },
+         2, 1, "\xC3\xA9", 4},
+        {"a path that is not UTF-8 keeps its bytes", 4, "maps/Ar\xE8ne.w3x", asLoaded, 2, 1, given, 4},
+        {"a trailing blank stays", 4, "maps/m.w3x ", asLoaded, 2, 1, given, 4},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
-        Config c(k.code, k.map.empty() ? "maps/Twisted Meadows.w3x" : k.map);
-        if (k.map == "maps/Blank.w3x") c.t.shared.ArgValue += " ";
+        Config c(k.code, trimBlanks(k.argValue));
+        c.t.shared.ArgValue = c.t.root.file(k.argValue);
         FrmTMC& w = c.open();
         k.act(w);
-        EXPECT_EQ(w.SettingsRecord(), k.record(c.t.shared.ArgValue));
+        const std::string path = k.path.value_or(c.t.shared.ArgValue);
+        EXPECT_EQ(w.SettingsRecord(), std::string("\1\0\0\0", 4) + static_cast<char>(k.switches) +
+                                          std::string(3, '\0') + static_cast<char>(k.speed) + std::string(3, '\0') +
+                                          path + '\0' + static_cast<char>(k.players) + Tail);
         EXPECT_TRUE(c.failures.empty());
     }
 }
