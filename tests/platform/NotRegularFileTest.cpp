@@ -12,6 +12,7 @@
 #include "platform/RawIo.h"
 #include "platform/Registry.h"
 #include "platform/RuntimeFailure.h"
+#include "support/core/Failures.h"
 #include "support/core/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -63,16 +64,6 @@ void forEachKind(const std::string& name, const std::function<void(const TempDir
     }
 }
 
-// The failure a call raises; nothing when it returns.
-std::optional<RuntimeFailure> failureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeFailure& f) {
-        return f;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 TEST(NotRegularFile, FileReadersRefuseAtOnce) {
@@ -80,9 +71,9 @@ TEST(NotRegularFile, FileReadersRefuseAtOnce) {
         std::string text;
         EXPECT_EQ(readWholeFile(path, text), ReadResult::NotRegular);
         EXPECT_EQ(exeVersionOfFile(path), "");
-        EXPECT_EQ(failureOf([&] { fso::ReadAll(path); }).value().number,
+        EXPECT_EQ(failureRaisedBy([&] { fso::ReadAll(path); }).value().number,
                   fs::is_directory(path) ? failure::PathFileAccessError : failure::FileNotFound);
-        EXPECT_EQ(failureOf([&] { fso::CopyFile(path, d.file("copy.w3x")); }).value().number, failure::FileNotFound);
+        EXPECT_EQ(failureRaisedBy([&] { fso::CopyFile(path, d.file("copy.w3x")); }).value().number, failure::FileNotFound);
         EXPECT_FALSE(d.exists("copy.w3x"));
 
         // A settings file that is not a file reads as absent and is never written.
@@ -104,12 +95,12 @@ TEST(NotRegularFile, RegistryStoreRaisesNamingItAndLeavesItInPlace) {
     forEachKind("registry.reg", [&](const TempDir& d, const std::string& path) {
         RegistryStore store(path);
         for (std::size_t i = 0; i < std::size(calls); ++i) {
-            auto failure = failureOf([&] { calls[i](store); });
+            auto failure = failureRaisedBy([&] { calls[i](store); });
             ASSERT_TRUE(failure.has_value()) << i;
             EXPECT_NE(failure->description.find(path), std::string::npos) << failure->description;
         }
         // A failed batch leaves the store usable: the next call raises the same way.
-        EXPECT_TRUE(failureOf([&] { store.keyExists(RegRoot::Users, "X"); }).has_value());
+        EXPECT_TRUE(failureRaisedBy([&] { store.keyExists(RegRoot::Users, "X"); }).has_value());
         for (const auto& entry : fs::directory_iterator(d.path()))
             EXPECT_EQ(entry.path().filename().string().find(".broken-"), std::string::npos) << entry.path();
     });

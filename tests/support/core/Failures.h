@@ -1,14 +1,21 @@
 #pragma once
 #include <functional>
+#include <optional>
 
 #include "platform/RuntimeFailure.h"
 
-// The failure number a call raises, 0 when it returns.
-inline int failureOf(const std::function<void()>& call) {
+// The failure a call raises; nothing when it returns.
+inline std::optional<RuntimeFailure> failureRaisedBy(const std::function<void()>& call) {
     try {
         call();
     } catch (const RuntimeFailure& f) {
-        return f.number;
+        return f;
     }
-    return 0;
+    return std::nullopt;
+}
+
+// The failure number a call raises, 0 when it returns.
+inline int failureOf(const std::function<void()>& call) {
+    const std::optional<RuntimeFailure> f = failureRaisedBy(call);
+    return f ? f->number : 0;
 }
