@@ -66,6 +66,9 @@ FrmCstmMenu::FrmCstmMenu(App& app, Shared&) : app_(app) {
     connect(BtnAddEdit, &QPushButton::clicked, this, ui::guarded([this] { BtnAddEdit_Click(); }));
     connect(BtnSave, &QPushButton::clicked, this, ui::guarded([this] { BtnSave_Click(); }));
 
+    // The tooltip's filter goes on before the click's: installed while a click is being handled,
+    // it would shift the filters and hand that same click to the picker a second time.
+    ui::setPlainToolTip(TxtPath, "");
     ui::onClick(TxtPath, [this] { TxtPath_Click(); });
     // The focus coming from another control of this window; coming back from the picker, or from
     // another program, it comes from no control of this window.
@@ -147,7 +150,7 @@ void FrmCstmMenu::BtnDlg_Click() {
     // A path the settings file could not give back whole is not taken.
     if (!chosen || chosen->size() > static_cast<std::size_t>(StoredBytes)) return;
     TxtPath->setText(qs(*chosen));
-    TxtPath->setToolTip(qs(*chosen));
+    ui::setPlainToolTip(TxtPath, *chosen);
     TxtArg->setFocus();
 }
 

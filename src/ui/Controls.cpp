@@ -432,7 +432,9 @@ namespace {
 // Shows the control's tooltip escaped, so that Qt's guess at rich text never applies.
 class PlainToolTip : public QObject {
 public:
-    using QObject::QObject;
+    // Found again by its name: a class without its own meta-object would match any child.
+    static constexpr const char* Name = "PlainToolTip";
+    explicit PlainToolTip(QObject* parent) : QObject(parent) { setObjectName(QString::fromLatin1(Name)); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
@@ -451,7 +453,7 @@ public:
 }  // namespace
 
 void setPlainToolTip(QWidget* control, const std::string& text) {
-    if (!control->findChild<PlainToolTip*>(QString(), Qt::FindDirectChildrenOnly))
+    if (!control->findChild<QObject*>(QString::fromLatin1(PlainToolTip::Name), Qt::FindDirectChildrenOnly))
         control->installEventFilter(new PlainToolTip(control));
     control->setToolTip(qs(text));
 }

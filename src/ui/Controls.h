@@ -133,7 +133,9 @@ void onClick(QWidget* control, std::function<void()> procedure);
 // held or not.
 void onMouseMove(QWidget* control, std::function<void()> procedure);
 // A tooltip shown as the text it is, whatever markup it seems to hold (Qt would otherwise take
-// a path such as "/ai/<i>/x.ai" for rich text); toolTip() gives it back as set.
+// a path such as "/ai/<i>/x.ai" for rich text); toolTip() gives it back as set. The first call
+// installs an event filter: make it when the control is built, not while one of its own events
+// is being filtered.
 void setPlainToolTip(QWidget* control, const std::string& text);
 // Runs the procedure, through the guard, with the Qt key code of every key pressed while the
 // control has the focus, before the control itself handles the key.
