@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 struct App;
 struct Shared;
@@ -26,4 +27,8 @@ class WindowRunner {
 public:
     virtual ~WindowRunner() = default;
     virtual void run(WindowId id, App& app, Shared& shared) = 0;
+    // The development program's command-line composer, the one window that hands something
+    // back: loads it, shows it modally, unloads it and returns the line it composed (the empty
+    // text when its close box ended it).
+    virtual std::string composeCommandLine(App& app, Shared& shared) = 0;
 };

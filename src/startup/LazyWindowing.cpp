@@ -35,6 +35,10 @@ void LazyDialogs::setClipboardText(const std::string& text) { library_.get().dia
 
 void LazyWindows::run(WindowId id, App& app, Shared& shared) { library_.get().windows->run(id, app, shared); }
 
+std::string LazyWindows::composeCommandLine(App& app, Shared& shared) {
+    return library_.get().windows->composeCommandLine(app, shared);
+}
+
 Downloader::Result LazyDownloader::download(const std::string& url, const std::string& destination) {
     return library_.get().downloader->download(url, destination);
 }

@@ -39,6 +39,7 @@ class LazyWindows : public WindowRunner {
 public:
     explicit LazyWindows(WindowingLibrary& library) : library_(library) {}
     void run(WindowId id, App& app, Shared& shared) override;
+    std::string composeCommandLine(App& app, Shared& shared) override;
 
 private:
     WindowingLibrary& library_;

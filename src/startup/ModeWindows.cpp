@@ -1,6 +1,9 @@
 #include "startup/ModeWindows.h"
 
 #include "common/App.h"
+#ifdef CORVANE_DEVELOPMENT
+#include "devtools/FrmTest.h"
+#endif
 #include "diagnostics/FrmAbout.h"
 #include "diagnostics/FrmOssik.h"
 #include "diagnostics/FrmStatus.h"
@@ -14,6 +17,13 @@
 
 namespace {
 
+// Failures of event procedures go to the program's report.
+void reportFailuresOf(App& app) {
+    ui::setFailureHandler([&app](const RuntimeFailure& failure) {
+        if (app.reportFailure) app.reportFailure(failure);
+    });
+}
+
 template <class Window>
 void runWindow(App& app, Shared& shared) {
     Window window(app, shared);
@@ -24,10 +34,7 @@ void runWindow(App& app, Shared& shared) {
 }  // namespace
 
 void ModeWindows::run(WindowId id, App& app, Shared& shared) {
-    // Failures of event procedures go to the program's report.
-    ui::setFailureHandler([&app](const RuntimeFailure& failure) {
-        if (app.reportFailure) app.reportFailure(failure);
-    });
+    reportFailuresOf(app);
     switch (id) {
         case WindowId::SetPath: return runWindow<FrmSetPath>(app, shared);
         case WindowId::Loading: return runWindow<FrmLoading>(app, shared);
@@ -39,4 +46,18 @@ void ModeWindows::run(WindowId id, App& app, Shared& shared) {
         case WindowId::Ossik: return runWindow<FrmOssik>(app, shared);
         case WindowId::TestMapConfig: return runWindow<FrmTMC>(app, shared);
     }
+}
+
+std::string ModeWindows::composeCommandLine(App& app, Shared& shared) {
+#ifdef CORVANE_DEVELOPMENT
+    reportFailuresOf(app);
+    FrmTest window(app, shared);
+    window.load();
+    window.showModal();
+    return window.composedCommandLine();
+#else
+    // The shipped windowing library holds no development window; start-up answers the empty
+    // line with "Missing arguments...".
+    return {};
+#endif
 }

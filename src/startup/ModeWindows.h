@@ -5,4 +5,6 @@
 class ModeWindows : public WindowRunner {
 public:
     void run(WindowId id, App& app, Shared& shared) override;
+    // The composer, in a build that holds it (CORVANE_DEVELOPMENT); otherwise nothing is composed.
+    std::string composeCommandLine(App& app, Shared& shared) override;
 };

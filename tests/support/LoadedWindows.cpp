@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "devtools/FrmTest.h"
 #include "diagnostics/FrmAbout.h"
 #include "diagnostics/FrmOssik.h"
 #include "diagnostics/FrmStatus.h"
@@ -149,5 +150,16 @@ LoadedWindow loadTMC() {
     window->AI[11]->setCurrentIndex(1);
     w.t->dialogs.pickAnswers.push_back("/opt/wc3/ai/Insane AI v2.ai");
     window->Sett_Click(11);
+    return w;
+}
+
+LoadedWindow loadTest() {
+    LoadedWindow w = overGame(std::nullopt);
+    auto* window = new FrmTest(w.t->app, w.t->shared);
+    w.window.reset(window);
+    window->load();
+    w.t->dialogs.pickAnswers.push_back("/srv/maps/Isles.w3x");
+    window->Command1_Click();
+    window->Option[3]->setChecked(true);
     return w;
 }

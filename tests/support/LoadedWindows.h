@@ -41,3 +41,6 @@ LoadedWindow loadTMC();
 // "Ossik Compiler - ..." after a compiler run that failed without a log (the longest status
 // line), over a script of a megabyte whose path the box shows whole.
 LoadedWindow loadOssik();
+// "Test tool" on "&Load Map" with both game arguments, for a picked map whose path is as long as
+// the composed line, the longest any option composes for it, allows for Text1 to show it whole.
+LoadedWindow loadTest();

@@ -26,6 +26,7 @@ const EnterCase cases[] = {
     {"FrmStatus", loadStatus, "BtnCopy", 0, 3},
     {"FrmOssik", loadOssik, "", 0},
     {"FrmTMC", loadTMC, "", 0},
+    {"FrmTest", loadTest, "", 0},
 };
 
 TEST(Enter, PressesTheFocusedButtonOrTheWindowsOwnDefaultOrNothing) {

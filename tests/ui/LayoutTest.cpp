@@ -24,6 +24,7 @@ const std::pair<const char*, WindowLoader> windows[] = {
     {"FrmStatus", loadStatus},
     {"FrmOssik", loadOssik},
     {"FrmTMC", loadTMC},
+    {"FrmTest", loadTest},
 };
 
 TEST(Layout, EveryWindowFitsItsTexts) {
