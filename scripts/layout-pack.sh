@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Lays out a pack folder: <pack>/keldwyn/Corvane with its windowing library and the 7-Zip
 # stand-in "7za.exe" beside it, so that the pack root (where "Version.lua" goes) is <pack>.
+# The development program Corvane-dev is never laid out here: scripts/run-dev.sh adds it to a
+# pack of its own.
 # Usage: layout-pack.sh <folder of the built Corvane> <pack folder>
 set -euo pipefail
 built="$1"

@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
     app.exeName = paths::fileNameOf(exe);
     app.webSite = CORVANE_WEB_SITE;
     app.displayAvailable = display::available();
+#ifdef CORVANE_IN_IDE
+    // The development program: its command line comes from the composer window.
+    app.inIDE = true;
+#endif
     app.useServices(dialogs, shell, registry, clock, windows, downloader);
     app.systemInfo = &systemInfo;
     // The run ends here and now, windows and all, as the classic End did.

@@ -31,6 +31,9 @@ struct App {
     // Whether windows and boxes can be shown. Without a display, information boxes go to
     // standard error and the game-folder search does without its manual window.
     bool displayAvailable = true;
+    // Whether the run takes the development road: the command line comes from the composer
+    // window instead of the process. Only the development program (Corvane-dev) and tests set it.
+    bool inIDE = false;
 
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;

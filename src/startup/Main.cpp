@@ -134,7 +134,16 @@ const Mode Modes[] = {
     {"ossik", compileScript},
 };
 
-void runMode(App& app, Shared& shared, const std::string& commandLine) {
+// The development road's command line: the composer's, which shows the game folder that is
+// found without asking for one. The composer's close box hands over the empty text.
+std::string composedCommandLine(App& app, Shared& shared) {
+    shared.WC3Path = GetWC3Path(app, shared, false);
+    return app.windows->composeCommandLine(app, shared);
+}
+
+void runMode(App& app, Shared& shared, const std::string& processCommandLine) {
+    // The composed line is split and dispatched as the process's own would be.
+    const std::string commandLine = InIDE(app) ? composedCommandLine(app, shared) : processCommandLine;
     shared.CmdArgs = splitAll(commandLine, "--");
     if (shared.CmdArgs.empty()) {
         ShowInfo(app, "Missing arguments...");
@@ -192,7 +201,7 @@ void WriteVersionLua(const App& app, const Shared& shared) {
                            std::to_string(app.versionMinor) + "." + std::to_string(app.versionRevision) + "\"" + CRLF);
 }
 
-bool InIDE() { return false; }
+bool InIDE(const App& app) { return app.inIDE; }
 
 void Main(App& app, Shared& shared, const std::string& commandLine) {
     // A failure in an event procedure of a shown window gets the same report and ends the run.
