@@ -30,6 +30,12 @@ Pack::Pack(const std::string& packName)
 
 void Pack::forceGame() { profile::write(programFolder + "/config.cfg", "FORCED_PATH", "PATH", game); }
 
+std::string Pack::addDevelopmentProgram() {
+    const std::string dev = programFolder + "/Corvane-dev";
+    std::filesystem::copy_file(CORVANE_DEV_EXE, dev);
+    return dev;
+}
+
 int Pack::run(const std::vector<std::string>& args, bool withDisplay, int timeoutMs) {
     std::map<std::string, std::string> env;
     for (char** e = environ; *e; ++e) {

@@ -18,6 +18,8 @@ struct Pack {
 
     // Stores the game folder as the forced one, so discovery finds it.
     void forceGame();
+    // Copies the development program of the same build beside the program; returns its path.
+    std::string addDevelopmentProgram();
 
     // Runs the program with the given arguments and returns its exit status (-2 when it had to
     // be killed after the time limit). withDisplay adds the offscreen platform; without it no

@@ -244,6 +244,8 @@ XSession::Geometry XSession::geometry(unsigned long window) const {
 
 void XSession::key(const std::string& keys) const { run({"xdotool", "key", "--clearmodifiers", keys}); }
 
+void XSession::type(const std::string& text) const { run({"xdotool", "type", "--clearmodifiers", text}); }
+
 void XSession::click(int x, int y) const {
     run({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
 }

@@ -70,6 +70,8 @@ public:
 
     // Keys as xdotool names them ("Return", "Tab", "alt+F4"), typed into the focused window.
     void key(const std::string& keys) const;
+    // Text typed character by character into the focused window.
+    void type(const std::string& text) const;
     void click(int x, int y) const;
     void screenshot(const std::string& pngPath) const;
 
