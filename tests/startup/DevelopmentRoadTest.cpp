@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <map>
+#include <tuple>
 
 #include "common/Text.h"
 #include "platform/ProfileFile.h"
@@ -17,86 +18,57 @@ namespace {
 
 const QString Composer = "Test tool";
 
-// What the composer does in these runs: chooses an option or types a line, then presses
-// "&TEST" or its close box. Every other window is closed.
-struct Developer {
-    int option = 0;        // chosen when not 0
-    std::string typed;     // typed over the line when not empty
-    bool test = true;      // "&TEST", else the close box
-    std::string composed;  // the line as it stood when the composer was left
-};
-
-WindowDriver drive(Developer& d) {
-    return WindowDriver([&d](QWidget* w) {
+// In the composer: chooses "Stat&us" (keeping the line it composes in `status`), then the given
+// option or the typed line, and presses "&TEST"; with neither, its close box. Other windows close.
+WindowDriver developer(int option, const std::string& typed, std::string& status) {
+    return WindowDriver([option, typed, &status](QWidget* w) {
         if (w->windowTitle() != Composer) {
             w->close();
             return;
         }
         auto* line = w->findChild<QLineEdit*>("Text1");
-        if (d.option) w->findChild<QRadioButton*>("Option" + QString::number(d.option))->click();
-        if (!d.typed.empty()) line->setText(qs(d.typed));
-        d.composed = ss(line->text());
-        if (d.test)
+        w->findChild<QRadioButton*>("Option7")->click();
+        status = ss(line->text());
+        if (option) w->findChild<QRadioButton*>("Option" + QString::number(option))->click();
+        line->setText(typed.empty() ? line->text() : qs(typed));
+        if (option || !typed.empty())
             w->findChild<QPushButton*>("Command2")->click();
         else
             w->close();
     });
 }
 
-// With no game folder the composer comes first, asking for none; the mode's own search then
-// shows the manual window and the warning, as on the command-line road.
-TEST(DevelopmentRoad, LooksForTheGameFolderQuietlyBeforeTheComposer) {
-    TestApp t;
-    t.app.inIDE = true;
-    Developer d;
-    d.option = 4;
-    WindowDriver driver = drive(d);
-    Main(t.app, t.shared, "");
-    EXPECT_EQ(driver.seen(), (QStringList{Composer, "Set Manually Warcraft III path...", "About Vesk..."}));
-    ASSERT_EQ(t.dialogs.infos().size(), 1u);
-    EXPECT_EQ(t.dialogs.infos()[0].rfind("Dear user: despite all the efforts", 0), 0u);
-    EXPECT_EQ(t.endedWith, 0);
-}
-
-// The composer sees the folder that was found; its close box hands over nothing, which is
-// "Missing arguments..." with no report. The process's own command line counts for nothing on
-// this road, and is all there is on the other, which shows no composer.
-TEST(DevelopmentRoad, ClosedComposerIsAnEmptyCommandLine) {
-    for (bool inIDE : {true, false}) {
-        SCOPED_TRACE(inIDE ? "development road" : "command-line road");
+// The composer comes first and shows the game folder that was found, asking for none; the
+// mode's own search then runs as on the command-line road: with no folder, the manual window
+// and the warning come after the composer.
+TEST(DevelopmentRoad, ComposerShowsTheGameFolderFoundWithoutAsking) {
+    for (bool found : {true, false}) {
+        SCOPED_TRACE(found ? "game folder found" : "no game folder");
         TestApp t;
-        const std::string game = t.forceGameFolder("game");
-        t.app.inIDE = inIDE;
-        Developer d;
-        d.option = 7;
-        d.test = false;
-        WindowDriver driver = drive(d);
-        Main(t.app, t.shared, "--forcewc3path=/elsewhere");
-        EXPECT_EQ(driver.seen(), inIDE ? QStringList{Composer} : QStringList{});
-        EXPECT_EQ(d.composed, inIDE ? "--status=" + game : "");
-        EXPECT_EQ(t.dialogs.infos(), inIDE ? std::vector<std::string>{"Missing arguments..."} : std::vector<std::string>{});
-        EXPECT_EQ(t.endedWith, 0);
-        EXPECT_EQ(profile::read(t.configPath(), "FORCED_PATH", "PATH"), inIDE ? game : "/elsewhere");
+        const std::string game = found ? t.forceGameFolder("game") : "";
+        t.app.inIDE = true;
+        std::string status;
+        WindowDriver driver = developer(4, "", status);
+        Main(t.app, t.shared, "");
+        EXPECT_EQ(status, "--status=" + game);
+        const QStringList windows = found ? QStringList{Composer, "About Vesk..."}
+                                          : QStringList{Composer, "Set Manually Warcraft III path...", "About Vesk..."};
+        EXPECT_EQ(driver.seen(), windows);
+        EXPECT_EQ(t.dialogs.infos().size(), found ? 0u : 1u);
     }
 }
 
-// All that a run leaves behind, its temporary folder's name taken out.
-struct Footprint {
+struct Run {
     std::vector<std::string> infos;
     std::optional<int> endedWith;
-    std::map<std::string, std::string> files;
-    bool operator==(const Footprint&) const = default;
+    std::map<std::string, std::string> files;  // the whole temporary folder, its own name taken out
+    bool operator==(const Run&) const = default;
 };
 
-struct RunCase {
-    std::string line;
-    std::size_t programs;  // runs of the menu entry's program
-    std::size_t pages;     // web pages opened (the report's reply page)
-};
-
-// One run over a game folder and a menu entry 0, the line given to the process or typed into
-// the composer.
-Footprint footprintOf(const RunCase& c, bool composed) {
+// A run over a game folder and a menu entry 0: the line is the process's command line, or typed
+// into the composer (an empty one: the composer closed) while the process's own would force
+// another game folder.
+Run run(const std::string& line, bool composed, std::size_t programs, std::size_t pages) {
     TestApp t;
     t.forceGameFolder("game");
     const std::string log = t.root.file("tool.log");
@@ -104,37 +76,28 @@ Footprint footprintOf(const RunCase& c, bool composed) {
     profile::write(t.configPath(), "CSTMENU", "MNU_PATH_0", t.root.file("tools/run-me"));
     profile::write(t.configPath(), "CSTMENU", "MNU_ARG_0", "-x \"two words\"");
     t.app.inIDE = composed;
-    Developer d;
-    d.typed = c.line;
-    WindowDriver driver = drive(d);
-    Main(t.app, t.shared, composed ? "--sfa=OFF" : c.line);
+    std::string status;
+    WindowDriver driver = developer(0, line, status);
+    Main(t.app, t.shared, composed ? "--forcewc3path=/elsewhere" : line);
     EXPECT_EQ(driver.seen(), composed ? QStringList{Composer} : QStringList{});
-    EXPECT_EQ(waitForRecordedRuns(log, c.programs).size(), c.programs);
-    EXPECT_EQ(waitForRecordedRuns(t.openLog, c.pages).size(), c.pages);
-    Footprint f{t.dialogs.infos(), t.endedWith, {}};
-    for (const auto& [name, content] : snapshot(t.root.path())) f.files[name] = replaceAll(content, t.root.path(), "<root>");
-    return f;
+    EXPECT_EQ(waitForRecordedRuns(log, programs).size(), programs);
+    EXPECT_EQ(waitForRecordedRuns(t.openLog, pages).size(), pages);
+    Run r{t.dialogs.infos(), t.endedWith, {}};
+    for (const auto& [name, content] : snapshot(t.root.path())) r.files[name] = replaceAll(content, t.root.path(), "<>");
+    return r;
 }
 
 // A composed line runs exactly as the same command line of the process does, for every mode
-// that shows no window: messages, reports, settings, registry, started programs.
+// that shows no window: boxes, reports, settings, registry, started programs, exit status.
 TEST(DevelopmentRoad, ComposedLineRunsAsTheProcessCommandLine) {
-    const RunCase cases[] = {
-        {"--forcewc3path=/elsewhere/wc3", 0, 0},
-        {"--forcewc3path", 0, 0},
-        {"--sfa=ON", 0, 0},
-        {"--sfa=OFF", 0, 0},
-        {"--sfa=ON --x", 0, 0},
-        {"--command=0", 1, 0},
-        {"--command=7", 0, 1},
-        {"--bogus", 0, 0},
-        {"--checkupdates", 0, 0},
-        {"about", 0, 1},
+    const std::tuple<std::string, std::size_t, std::size_t> cases[] = {
+        {"", 0, 0},  // "Missing arguments...", no report
+        {"--forcewc3path=/elsewhere/wc3", 0, 0}, {"--forcewc3path", 0, 0}, {"--sfa=ON", 0, 0}, {"--sfa=OFF", 0, 0},
+        {"--sfa=ON --x", 0, 0}, {"--command=0", 1, 0}, {"--command=7", 0, 1}, {"--bogus", 0, 0}, {"about", 0, 1},
     };
-    for (const RunCase& c : cases) {
-        SCOPED_TRACE(c.line);
-        const Footprint process = footprintOf(c, false);
-        EXPECT_EQ(footprintOf(c, true), process);
+    for (const auto& [line, programs, pages] : cases) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(run(line, true, programs, pages), run(line, false, programs, pages));
     }
 }
 
