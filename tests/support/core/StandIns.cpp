@@ -9,13 +9,12 @@
 
 void writeRecordingProgram(const std::string& path, const std::string& logPath, int exitCode,
                            const std::string& beforeExit) {
-    // The record is written to a side file and appended in one step, so a reader never sees half a run.
+    // The record is gathered first and appended in one write, so a reader never sees half a run,
+    // and no side file comes and goes beside the log while a test looks at the folder.
     std::string script =
         "#!/bin/sh\n"
-        "tmp=\"" + logPath + ".$$\"\n"
-        "{ printf 'cwd=%s\\n' \"$(pwd -P)\"; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; printf -- '---\\n'; } > \"$tmp\"\n"
-        "cat \"$tmp\" >> \"" + logPath + "\"\n"
-        "rm -f \"$tmp\"\n" +
+        "rec=$(printf 'cwd=%s\\n' \"$(pwd -P)\"; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; printf -- '---')\n"
+        "printf '%s\\n' \"$rec\" >> \"" + logPath + "\"\n" +
         beforeExit +
         "exit " + std::to_string(exitCode) + "\n";
     writeFile(path, script, true);
