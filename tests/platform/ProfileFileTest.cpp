@@ -217,7 +217,9 @@ TEST(ProfileFile, AFileTheUserCouldNotWriteIsNeverReplaced) {
                   0);
         struct stat after;
         ::stat(ini.c_str(), &after);
-        if (!c.written) EXPECT_EQ(after.st_ino, before.st_ino);
+        if (!c.written) {
+            EXPECT_EQ(after.st_ino, before.st_ino);
+        }
         EXPECT_EQ(profile::read(ini, "s", "k"), c.written ? "new" : "old");
     }
 }
