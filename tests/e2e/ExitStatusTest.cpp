@@ -5,6 +5,7 @@
 #include "platform/ProfileFile.h"
 #include "support/Pack.h"
 #include "support/core/StandIns.h"
+#include "support/core/XSession.h"
 
 // Runs without any display, as a script would call the program.
 namespace {
@@ -63,6 +64,41 @@ TEST(CorvaneExitStatus, WrongStoredGameFolderIsMendedWithoutADisplay) {
     EXPECT_EQ(pack.run({"--sfa=ON"}, false), 0);
     EXPECT_EQ(pack.lastStderr, "");
     EXPECT_TRUE(readRecordedRuns(pack.openLog).empty());
+}
+
+// A session whose DISPLAY went stale (ssh, sudo, cron) has no display either: with no stored
+// game folder every run says once which display it could not open, and none aborts.
+TEST(CorvaneExitStatus, ADisplayThatDoesNotAnswerCountsAsNone) {
+    const std::string display = XSession::unheldDisplay();
+    const std::string named = "cannot open display \"" + display + "\"";
+    const struct Case {
+        const char* option;  // a folder follows a trailing "="
+        int status;
+        const char* stderrHolds;
+    } cases[] = {
+        {"--forcewc3path=", 0, "no game folder found"},
+        {"--sfa=ON", 0, "no game folder found"},
+        {"--bogus", 0, "Missing arguments..."},
+        {"--about", 1, "Description: No display to show a window on"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option);
+        Pack pack;
+        pack.display = display;
+        std::string option = c.option;
+        if (option.back() == '=') option += pack.game;
+
+        EXPECT_EQ(pack.run({option}, false), c.status);
+
+        const std::size_t at = pack.lastStderr.find(named);
+        EXPECT_NE(at, std::string::npos) << pack.lastStderr;
+        EXPECT_EQ(pack.lastStderr.find(named, at + 1), std::string::npos) << pack.lastStderr;
+        EXPECT_NE(pack.lastStderr.find(c.stderrHolds), std::string::npos) << pack.lastStderr;
+    }
+    Pack mended;
+    mended.display = display;
+    ASSERT_EQ(mended.run({"--forcewc3path=" + mended.game}, false), 0);
+    EXPECT_EQ(profile::read(mended.programFolder + "/config.cfg", "FORCED_PATH", "PATH"), mended.game);
 }
 
 }  // namespace
