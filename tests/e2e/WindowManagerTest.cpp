@@ -11,6 +11,7 @@ namespace {
 
 const std::string InfoTitle = "Corvane - By Dunmarrow";
 const std::string MultiTitle = "Multisession Tool.";
+const std::string PatcherTitle = "Warcraft III Version Patcher";
 
 // The built program in a pack of its own whose stored game folder holds a "War3.exe" of the
 // given version, run under openbox.
@@ -77,6 +78,32 @@ TEST(WindowManager, BoxOfAWindowNotShownYetIsCentredOnTheScreen) {
     ASSERT_TRUE(multi);
     run.x.key("alt+F4");
     EXPECT_EQ(corvane.wait(20000), 0);
+}
+
+// As on the system's own Yes/No box, only Yes or No answers a question: Escape and the close
+// box leave it standing. Yes is the default; Enter and Space press the focused button.
+TEST(WindowManager, YesNoQuestionHasNoCancel) {
+    const struct Case {
+        std::vector<std::string> keys;
+        const std::string& next;  // the patch offer's Yes opens the patcher, No the window itself
+    } cases[] = {
+        {{"Escape", "Return"}, PatcherTitle},
+        {{"alt+F4", "Return"}, PatcherTitle},  // openbox's close, as from the title bar's close box
+        {{"Tab", "space"}, MultiTitle},
+        {{"Tab", "Return"}, MultiTitle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys[0] + " " + c.keys[1]);
+        Session run({1, 27, 0, 52240});
+        XSession::Program corvane = run.start("--multisession");
+        const auto box = run.x.waitForWindow(MultiTitle);
+        ASSERT_TRUE(box);
+        ASSERT_TRUE(run.x.waitForActive(*box));
+        for (const std::string& key : c.keys) run.x.key(key);
+        ASSERT_TRUE(run.x.waitForWindowGone(*box));
+        const auto next = run.x.waitForWindow(c.next);
+        EXPECT_TRUE(next && next != box);
+    }
 }
 
 }  // namespace
