@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "support/Pack.h"
+#include "support/core/MapFile.h"
 #include "support/core/PeBuilder.h"
 #include "support/core/XSession.h"
 
@@ -103,6 +104,31 @@ TEST(WindowManager, YesNoQuestionHasNoCancel) {
         ASSERT_TRUE(run.x.waitForWindowGone(*box));
         const auto next = run.x.waitForWindow(c.next);
         EXPECT_TRUE(next && next != box);
+    }
+}
+
+// Windows that stay out of the taskbar say so to the window manager from the moment they are
+// mapped; the others are listed.
+TEST(WindowManager, OnlyTheWindowsMeantForItAreKeptOutOfTheTaskbar) {
+    Session run({1, 26, 0, 6401});
+    const std::string map = run.pack.root.write("maps/(4) Twisted Meadows.w3x", mapContent(4));
+    const struct Case {
+        std::string option;
+        const char* title;
+        bool skipsTaskbar;
+    } cases[] = {
+        {"--setwc3path", "Set Manually Warcraft III path...", true},
+        {"--status=" + run.pack.game, "Vesk Status Info...", true},
+        {"--cstmenu", "Vesk Application Quick Starter...", false},
+        {"--setupmaptesting=" + map, "Test Map Configuration. (BETA)", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        XSession::Program corvane = run.start(c.option);
+        const auto window = run.x.waitForWindow(c.title);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(run.x.hasState(*window, "_NET_WM_STATE_SKIP_TASKBAR"), c.skipsTaskbar);
+        EXPECT_TRUE(run.x.hasState(*window, "_NET_WM_STATE_ABOVE"));  // Qt's own states stay
     }
 }
 
