@@ -29,8 +29,9 @@ xcb_atom_t atomNamed(xcb_connection_t* x, const char* name) {
 // it keeps the states it does not manage that stand on a window when it maps it.
 void addWindowState(QWidget* window, const char* name) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) return;  // not on X (the tests' offscreen platform)
-    xcb_connection_t* x = x11->connection();
+    // Not on X (the tests' offscreen platform): the interface is there, its connection is not.
+    xcb_connection_t* x = x11 ? x11->connection() : nullptr;
+    if (!x) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t property = atomNamed(x, "_NET_WM_STATE");
     const xcb_atom_t state = atomNamed(x, name);
