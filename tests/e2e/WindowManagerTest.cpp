@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "support/Pack.h"
 #include "support/core/MapFile.h"
@@ -84,50 +85,41 @@ TEST(WindowManager, BoxOfAWindowNotShownYetIsCentredOnTheScreen) {
 // As on the system's own Yes/No box, only Yes or No answers a question: Escape and the close
 // box leave it standing. Yes is the default; Enter and Space press the focused button.
 TEST(WindowManager, YesNoQuestionHasNoCancel) {
-    const struct Case {
-        std::vector<std::string> keys;
-        const std::string& next;  // the patch offer's Yes opens the patcher, No the window itself
-    } cases[] = {
-        {{"Escape", "Return"}, PatcherTitle},
-        {{"alt+F4", "Return"}, PatcherTitle},  // openbox's close, as from the title bar's close box
-        {{"Tab", "space"}, MultiTitle},
-        {{"Tab", "Return"}, MultiTitle},
+    // The patch offer's Yes opens the patcher, its No the window itself; alt+F4 is openbox's
+    // close, as from the title bar's close box.
+    const std::pair<std::vector<std::string>, const std::string&> cases[] = {
+        {{"Escape", "Return"}, PatcherTitle}, {{"alt+F4", "Return"}, PatcherTitle},
+        {{"Tab", "space"}, MultiTitle},       {{"Tab", "Return"}, MultiTitle},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.keys[0] + " " + c.keys[1]);
+    for (const auto& [keys, next] : cases) {
+        SCOPED_TRACE(keys[0] + " " + keys[1]);
         Session run({1, 27, 0, 52240});
         XSession::Program corvane = run.start("--multisession");
         const auto box = run.x.waitForWindow(MultiTitle);
-        ASSERT_TRUE(box);
-        ASSERT_TRUE(run.x.waitForActive(*box));
-        for (const std::string& key : c.keys) run.x.key(key);
+        ASSERT_TRUE(box && run.x.waitForActive(*box));
+        for (const std::string& key : keys) run.x.key(key);
         ASSERT_TRUE(run.x.waitForWindowGone(*box));
-        const auto next = run.x.waitForWindow(c.next);
-        EXPECT_TRUE(next && next != box);
+        const auto shown = run.x.waitForWindow(next);
+        EXPECT_TRUE(shown && shown != box);
     }
 }
 
-// Windows that stay out of the taskbar say so to the window manager from the moment they are
-// mapped; the others are listed.
+// Windows kept out of the taskbar say so from the moment they are mapped; the others do not.
 TEST(WindowManager, OnlyTheWindowsMeantForItAreKeptOutOfTheTaskbar) {
     Session run({1, 26, 0, 6401});
     const std::string map = run.pack.root.write("maps/(4) Twisted Meadows.w3x", mapContent(4));
-    const struct Case {
-        std::string option;
-        const char* title;
-        bool skipsTaskbar;
-    } cases[] = {
+    const std::tuple<std::string, const char*, bool> cases[] = {
         {"--setwc3path", "Set Manually Warcraft III path...", true},
         {"--status=" + run.pack.game, "Vesk Status Info...", true},
         {"--cstmenu", "Vesk Application Quick Starter...", false},
         {"--setupmaptesting=" + map, "Test Map Configuration. (BETA)", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.title);
-        XSession::Program corvane = run.start(c.option);
-        const auto window = run.x.waitForWindow(c.title);
+    for (const auto& [option, title, skipsTaskbar] : cases) {
+        SCOPED_TRACE(title);
+        XSession::Program corvane = run.start(option);
+        const auto window = run.x.waitForWindow(title);
         ASSERT_TRUE(window);
-        EXPECT_EQ(run.x.hasState(*window, "_NET_WM_STATE_SKIP_TASKBAR"), c.skipsTaskbar);
+        EXPECT_EQ(run.x.hasState(*window, "_NET_WM_STATE_SKIP_TASKBAR"), skipsTaskbar);
         EXPECT_TRUE(run.x.hasState(*window, "_NET_WM_STATE_ABOVE"));  // Qt's own states stay
     }
 }

@@ -101,14 +101,11 @@ std::optional<int> XSession::Program::wait(int timeoutMs) {
 }
 
 std::string XSession::unheldDisplay() {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
     // Xvfb -displayfd takes the lowest free numbers; other runs of this search start elsewhere.
     for (int n = 600 + ::getpid() % 300;; ++n) {
         const std::string display = ":" + std::to_string(n);
         if (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) continue;
-        Program probe(spawn({"xdpyinfo", "-display", display}, env));
-        if (probe.wait(20000).value_or(0) != 0) return display;
+        if (Program(spawn({"xdpyinfo", "-display", display}, {})).wait(20000).value_or(0) != 0) return display;
     }
 }
 
