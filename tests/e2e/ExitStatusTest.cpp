@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/ProfileFile.h"
 #include "support/Pack.h"
@@ -70,26 +71,22 @@ TEST(CorvaneExitStatus, WrongStoredGameFolderIsMendedWithoutADisplay) {
 // names the display once, none aborts, and the stored folder is mended all the same.
 TEST(CorvaneExitStatus, ADisplayThatDoesNotAnswerCountsAsNone) {
     const std::string display = XSession::unheldDisplay(), named = "cannot open display \"" + display + "\"";
-    const struct Case {
-        std::string option;
-        int status;
-        const char* stderrHolds;
-    } cases[] = {
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"--forcewc3path=/mended", 0, "no game folder found"},
         {"--sfa=ON", 0, "no game folder found"},
         {"--bogus", 0, "Missing arguments..."},
         {"--about", 1, "Description: No display to show a window on"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.option);
+    for (const auto& [option, status, stderrHolds] : cases) {
+        SCOPED_TRACE(option);
         Pack pack;
         pack.display = display;
-        EXPECT_EQ(pack.run({c.option}, false), c.status);
+        EXPECT_EQ(pack.run({option}, false), status);
         const std::string& errors = pack.lastStderr;
         EXPECT_TRUE(errors.find(named) != std::string::npos && errors.find(named) == errors.rfind(named)) << errors;
-        EXPECT_NE(errors.find(c.stderrHolds), std::string::npos) << errors;
-        const bool mends = &c == cases;
-        EXPECT_EQ(profile::read(pack.programFolder + "/config.cfg", "FORCED_PATH", "PATH").value_or(""), mends ? "/mended" : "");
+        EXPECT_NE(errors.find(stderrHolds), std::string::npos) << errors;
+        EXPECT_EQ(profile::read(pack.programFolder + "/config.cfg", "FORCED_PATH", "PATH").value_or(""),
+                  option == "--forcewc3path=/mended" ? "/mended" : "");
     }
 }
 
