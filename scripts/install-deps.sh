@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libcurl4-openssl-dev libpci-dev pci.ids
+  qt6-base-dev libxcb1-dev libcurl4-openssl-dev libpci-dev pci.ids
   libgtest-dev libgmock-dev
   p7zip-full lua5.4 openjdk-17-jdk-headless python3
   fonts-dejavu-core fonts-liberation2

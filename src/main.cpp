@@ -54,7 +54,12 @@ int main(int argc, char** argv) {
     app.programFolder = programFolder;
     app.exeName = paths::fileNameOf(exe);
     app.webSite = CORVANE_WEB_SITE;
-    app.displayAvailable = display::available();
+    app.probeDisplay = [] {
+        std::string unanswered;
+        const bool available = display::available(&unanswered);
+        if (!unanswered.empty()) std::fprintf(stderr, "Corvane: cannot open display \"%s\"\n", unanswered.c_str());
+        return available;
+    };
 #ifdef CORVANE_IN_IDE
     // The development program: its command line comes from the composer window.
     app.inIDE = true;

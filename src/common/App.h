@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/BuildConfig.h"
@@ -29,8 +30,16 @@ struct App {
     int versionRevision = CORVANE_VERSION_REVISION;
     std::string webSite;        // base address of the project's web site, no trailing "/"
     // Whether windows and boxes can be shown. Without a display, information boxes go to
-    // standard error and the game-folder search does without its manual window.
-    bool displayAvailable = true;
+    // standard error, the game-folder search does without its manual window and a window mode
+    // ends in the failure report. Asked the first time something would be shown, and only once:
+    // the question may cost a connection to the display server, which a run that shows nothing
+    // must not pay. Without a probe (the tests' own App) the answer is yes.
+    std::function<bool()> probeDisplay;
+    bool displayAvailable() {
+        if (!displayAnswer_) displayAnswer_ = !probeDisplay || probeDisplay();
+        return *displayAnswer_;
+    }
+    std::optional<bool> displayAnswer_;
     // Whether the run takes the development road: the command line comes from the composer
     // window instead of the process. Only the development program (Corvane-dev) and tests set it.
     bool inIDE = false;

@@ -10,7 +10,7 @@
 void ShowInfo(App& app, const std::string& prompt) {
     // With nothing to show a box on, the message still reaches the user, and stays a message:
     // a run without a display is not failed for it.
-    if (!app.displayAvailable) {
+    if (!app.displayAvailable()) {
         std::fprintf(stderr, "%s\n", replaceAll(prompt, CRLF, "\n").c_str());
         return;
     }

@@ -16,6 +16,7 @@
 
 FrmStatus::FrmStatus(App& app, Shared& shared) : app_(app), shared_(shared) {
     setupWindow("Vesk Status Info...", 7335, 6255);
+    keepOutOfTaskbar();
 
     // Made in tab order.
     Label1 = ui::makeLabel(this, "Label1",

@@ -33,6 +33,7 @@ std::string yesNo(bool exists) { return exists ? "YES" : "NO"; }
 
 FrmSetPath::FrmSetPath(App& app, Shared& shared) : app_(app), shared_(shared) {
     setupWindow("Set Manually Warcraft III path...", 6945, 4095);
+    keepOutOfTaskbar();
 
     // Created in tab order.
     TxtPath = ui::makeTextBox(this, "TxtPath", "", 120, 1320, 5535, 495, true);

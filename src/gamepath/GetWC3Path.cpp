@@ -45,7 +45,7 @@ std::string GetWC3Path(App& app, Shared& shared, bool showWarning) {
     if (!showWarning) return "";
     // The manual window needs a display. Without one, the modes that show nothing must still
     // run, "forcewc3path" above all, which is how a wrong stored folder gets mended.
-    if (!app.displayAvailable) {
+    if (!app.displayAvailable()) {
         std::fputs("Corvane: no game folder found, and no display to ask for one; going on without it.\n", stderr);
         return "";
     }

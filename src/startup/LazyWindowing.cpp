@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "common/App.h"
 #include "platform/RuntimeFailure.h"
 #include "startup/Windowing.h"
 
@@ -33,9 +34,21 @@ std::optional<std::string> LazyDialogs::openFile(QWidget* owner, const FilePicke
 
 void LazyDialogs::setClipboardText(const std::string& text) { library_.get().dialogs->setClipboardText(text); }
 
-void LazyWindows::run(WindowId id, App& app, Shared& shared) { library_.get().windows->run(id, app, shared); }
+namespace {
+// Qt aborts the process when it starts without a display; the run gets the failure report
+// instead, and the windowing library is not even loaded.
+void needDisplay(App& app) {
+    if (!app.displayAvailable()) throw RuntimeFailure(5, "No display to show a window on");
+}
+}  // namespace
+
+void LazyWindows::run(WindowId id, App& app, Shared& shared) {
+    needDisplay(app);
+    library_.get().windows->run(id, app, shared);
+}
 
 std::string LazyWindows::composeCommandLine(App& app, Shared& shared) {
+    needDisplay(app);
     return library_.get().windows->composeCommandLine(app, shared);
 }
 

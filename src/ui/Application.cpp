@@ -4,8 +4,6 @@
 #include <QFont>
 #include <QIcon>
 
-#include "platform/Display.h"
-#include "platform/RuntimeFailure.h"
 #include "ui/Form.h"
 
 namespace ui {
@@ -19,9 +17,6 @@ char* appArgv[] = {appName, nullptr};
 
 void ensureApplication() {
     if (QCoreApplication::instance()) return;
-    // Without any display Qt would abort the process; a failure gets the program's report instead.
-    if (!display::available())
-        throw RuntimeFailure(5, "No display to show a window on: DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are all unset");
     // Never destroyed: windows and icons may outlive any scope we could tie it to, and the
     // process ends right after the last of them anyway.
     new QApplication(appArgc, appArgv);

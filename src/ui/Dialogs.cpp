@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
@@ -76,6 +78,20 @@ private:
 
 using MessageBox = OwnedBox<QMessageBox>;
 
+// A question has no cancel, as the system's own Yes/No box has none: QMessageBox would take
+// Escape and the close box for its No.
+class Question : public MessageBox {
+public:
+    using MessageBox::MessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) return event->accept();
+        MessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 void showBox(QWidget* owner, QMessageBox::Icon icon, const std::string& title, const std::string& text) {
     MessageBox box(owner, icon, qs(title), qs(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
@@ -90,7 +106,7 @@ void QtDialogs::info(QWidget* owner, const std::string& title, const std::string
 
 bool QtDialogs::askYesNo(QWidget* owner, const std::string& title, const std::string& text, BoxIcon icon) {
     ui::ensureApplication();
-    MessageBox box(owner, icon == BoxIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No);
+    Question box(owner, icon == BoxIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     box.exec();

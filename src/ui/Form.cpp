@@ -5,11 +5,54 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+#include <xcb/xcb.h>
 
 #include "ui/Application.h"
 #include "ui/Text.h"
 
 ui::detail::ApplicationFirst::ApplicationFirst() { ui::ensureApplication(); }
+
+namespace {
+
+xcb_atom_t atomNamed(xcb_connection_t* x, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    std::free(reply);
+    return atom;
+}
+
+// Adds a state to a window that is not mapped yet. Qt has no call for the taskbar's state, but
+// it keeps the states it does not manage that stand on a window when it maps it.
+void addWindowState(QWidget* window, const char* name) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    // Not on X (the tests' offscreen platform): the interface is there, its connection is not.
+    xcb_connection_t* x = x11 ? x11->connection() : nullptr;
+    if (!x) return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t property = atomNamed(x, "_NET_WM_STATE");
+    const xcb_atom_t state = atomNamed(x, name);
+    if (property == XCB_ATOM_NONE || state == XCB_ATOM_NONE) return;
+    std::vector<xcb_atom_t> states;
+    if (xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(x, xcb_get_property(x, 0, id, property, XCB_ATOM_ATOM, 0, 1024), nullptr)) {
+        if (reply->format == 32) {
+            const auto* held = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+            states.assign(held, held + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+    }
+    if (std::find(states.begin(), states.end(), state) != states.end()) return;
+    states.push_back(state);
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, id, property, XCB_ATOM_ATOM, 32, static_cast<uint32_t>(states.size()),
+                        states.data());
+    xcb_flush(x);
+}
+
+}  // namespace
 
 Form::Form(QWidget* owner) : QDialog(owner) {
     // Focus moving into or out of a button changes which button Enter presses.
@@ -97,6 +140,8 @@ void Form::keyPressEvent(QKeyEvent* event) {
 
 void Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Sent just before the window is mapped (a spontaneous one comes after, from the system).
+    if (outOfTaskbar_ && !event->spontaneous()) addWindowState(this, "_NET_WM_STATE_SKIP_TASKBAR");
     if (centred_) return;
     centred_ = true;
     if (centreOnOwner_ && parentWidget())

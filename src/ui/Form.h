@@ -51,6 +51,8 @@ public:
     // Opens centred on the window that owns it rather than on the screen (still on the screen
     // when it has no owner).
     void centreOnOwner() { centreOnOwner_ = true; }
+    // Not listed in the taskbar (on X; other platforms have none to ask).
+    void keepOutOfTaskbar() { outOfTaskbar_ = true; }
 
     void setVisible(bool visible) override;
 
@@ -67,6 +69,7 @@ private:
     bool unloaded_ = false;
     bool centred_ = false;
     bool centreOnOwner_ = false;
+    bool outOfTaskbar_ = false;
     QPointer<QAbstractButton> cancelButton_;
     QPointer<QPushButton> defaultButton_;
     QMetaObject::Connection focusWatch_;

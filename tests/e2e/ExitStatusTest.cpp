@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/ProfileFile.h"
 #include "support/Pack.h"
 #include "support/core/StandIns.h"
+#include "support/core/XSession.h"
 
 // Runs without any display, as a script would call the program.
 namespace {
@@ -63,6 +65,29 @@ TEST(CorvaneExitStatus, WrongStoredGameFolderIsMendedWithoutADisplay) {
     EXPECT_EQ(pack.run({"--sfa=ON"}, false), 0);
     EXPECT_EQ(pack.lastStderr, "");
     EXPECT_TRUE(readRecordedRuns(pack.openLog).empty());
+}
+
+// A DISPLAY gone stale (ssh, sudo, cron) counts as none: with no stored game folder each run
+// names the display once, none aborts, and the stored folder is mended all the same.
+TEST(CorvaneExitStatus, ADisplayThatDoesNotAnswerCountsAsNone) {
+    const std::string display = XSession::unheldDisplay(), named = "cannot open display \"" + display + "\"";
+    const std::tuple<std::string, int, const char*> cases[] = {
+        {"--forcewc3path=/mended", 0, "no game folder found"},
+        {"--sfa=ON", 0, "no game folder found"},
+        {"--bogus", 0, "Missing arguments..."},
+        {"--about", 1, "Description: No display to show a window on"},
+    };
+    for (const auto& [option, status, stderrHolds] : cases) {
+        SCOPED_TRACE(option);
+        Pack pack;
+        pack.display = display;
+        EXPECT_EQ(pack.run({option}, false), status);
+        const std::string& errors = pack.lastStderr;
+        EXPECT_TRUE(errors.find(named) != std::string::npos && errors.find(named) == errors.rfind(named)) << errors;
+        EXPECT_NE(errors.find(stderrHolds), std::string::npos) << errors;
+        EXPECT_EQ(profile::read(pack.programFolder + "/config.cfg", "FORCED_PATH", "PATH").value_or(""),
+                  option == "--forcewc3path=/mended" ? "/mended" : "");
+    }
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "support/Pack.h"
+#include "support/core/MapFile.h"
 #include "support/core/PeBuilder.h"
 #include "support/core/XSession.h"
 
@@ -11,6 +13,7 @@ namespace {
 
 const std::string InfoTitle = "Corvane - By Dunmarrow";
 const std::string MultiTitle = "Multisession Tool.";
+const std::string PatcherTitle = "Warcraft III Version Patcher";
 
 // The built program in a pack of its own whose stored game folder holds a "War3.exe" of the
 // given version, run under openbox.
@@ -77,6 +80,48 @@ TEST(WindowManager, BoxOfAWindowNotShownYetIsCentredOnTheScreen) {
     ASSERT_TRUE(multi);
     run.x.key("alt+F4");
     EXPECT_EQ(corvane.wait(20000), 0);
+}
+
+// As on the system's own Yes/No box, only Yes or No answers a question: Escape and the close
+// box leave it standing. Yes is the default; Enter and Space press the focused button.
+TEST(WindowManager, YesNoQuestionHasNoCancel) {
+    // The patch offer's Yes opens the patcher, its No the window itself; alt+F4 is openbox's
+    // close, as from the title bar's close box.
+    const std::pair<std::vector<std::string>, const std::string&> cases[] = {
+        {{"Escape", "Return"}, PatcherTitle}, {{"alt+F4", "Return"}, PatcherTitle},
+        {{"Tab", "space"}, MultiTitle},       {{"Tab", "Return"}, MultiTitle},
+    };
+    for (const auto& [keys, next] : cases) {
+        SCOPED_TRACE(keys[0] + " " + keys[1]);
+        Session run({1, 27, 0, 52240});
+        XSession::Program corvane = run.start("--multisession");
+        const auto box = run.x.waitForWindow(MultiTitle);
+        ASSERT_TRUE(box && run.x.waitForActive(*box));
+        for (const std::string& key : keys) run.x.key(key);
+        ASSERT_TRUE(run.x.waitForWindowGone(*box));
+        const auto shown = run.x.waitForWindow(next);
+        EXPECT_TRUE(shown && shown != box);
+    }
+}
+
+// Windows kept out of the taskbar say so from the moment they are mapped; the others do not.
+TEST(WindowManager, OnlyTheWindowsMeantForItAreKeptOutOfTheTaskbar) {
+    Session run({1, 26, 0, 6401});
+    const std::string map = run.pack.root.write("maps/(4) Twisted Meadows.w3x", mapContent(4));
+    const std::tuple<std::string, const char*, bool> cases[] = {
+        {"--setwc3path", "Set Manually Warcraft III path...", true},
+        {"--status=" + run.pack.game, "Vesk Status Info...", true},
+        {"--cstmenu", "Vesk Application Quick Starter...", false},
+        {"--setupmaptesting=" + map, "Test Map Configuration. (BETA)", false},
+    };
+    for (const auto& [option, title, skipsTaskbar] : cases) {
+        SCOPED_TRACE(title);
+        XSession::Program corvane = run.start(option);
+        const auto window = run.x.waitForWindow(title);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(run.x.hasState(*window, "_NET_WM_STATE_SKIP_TASKBAR"), skipsTaskbar);
+        EXPECT_TRUE(run.x.hasState(*window, "_NET_WM_STATE_ABOVE"));  // Qt's own states stay
+    }
 }
 
 }  // namespace

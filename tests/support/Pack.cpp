@@ -47,6 +47,7 @@ int Pack::run(const std::vector<std::string>& args, bool withDisplay, int timeou
     env.erase("WAYLAND_DISPLAY");
     env.erase("QT_QPA_PLATFORM");
     if (withDisplay) env["QT_QPA_PLATFORM"] = "offscreen";
+    if (!display.empty()) env["DISPLAY"] = display;
     env["XDG_CONFIG_HOME"] = root.file("config");
     env["PATH"] = root.file("bin") + ":" + env["PATH"];
 

@@ -23,7 +23,8 @@ struct Pack {
 
     // Runs the program with the given arguments and returns its exit status (-2 when it had to
     // be killed after the time limit). withDisplay adds the offscreen platform; without it no
-    // display of any kind is set. The run's standard error lands in lastStderr.
+    // display of any kind is set but `display`. The run's standard error lands in lastStderr.
     int run(const std::vector<std::string>& args, bool withDisplay, int timeoutMs = 45000);
     std::string lastStderr;
+    std::string display;  // DISPLAY for the runs, when given
 };

@@ -100,6 +100,15 @@ std::optional<int> XSession::Program::wait(int timeoutMs) {
     }
 }
 
+std::string XSession::unheldDisplay() {
+    // Xvfb -displayfd takes the lowest free numbers; other runs of this search start elsewhere.
+    for (int n = 600 + ::getpid() % 300;; ++n) {
+        const std::string display = ":" + std::to_string(n);
+        if (::access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) continue;
+        if (Program(spawn({"xdpyinfo", "-display", display}, {})).wait(20000).value_or(0) != 0) return display;
+    }
+}
+
 XSession::XSession(Options options) : options_(options) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");

@@ -45,6 +45,8 @@ public:
     XSession& operator=(const XSession&) = delete;
 
     const std::string& display() const { return display_; }
+    // A display that no server holds: no socket of its own, and an X client cannot open it.
+    static std::string unheldDisplay();
     int width() const { return options_.width; }
     int height() const { return options_.height; }
 
