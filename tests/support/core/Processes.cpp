@@ -3,6 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <fstream>
+#include <thread>
 #include <vector>
 
 int failingChildren(int count, const std::function<bool(int)>& work) {
@@ -19,4 +22,20 @@ int failingChildren(int count, const std::function<bool(int)>& work) {
         if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
     }
     return failed;
+}
+
+bool waitUntilGone(const std::string& pid, int timeoutMs) {
+    auto gone = [&pid] {
+        std::ifstream stat("/proc/" + pid + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) return true;
+        auto close = line.rfind(')');
+        return close != std::string::npos && line.substr(close + 2, 1) == "Z";
+    };
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!gone()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
