@@ -128,34 +128,40 @@ TEST(MainForcedPath, WritesOnlyWhenTheValueDiffers) {
     EXPECT_TRUE(u.dialogs.shown.empty());
 }
 
-// The program the check found is the one started, from its own folder: the name as written
-// first; only a name that names no file is read the Windows way, without regard to case.
-TEST(MainCommand, StartsTheCheckedProgramWithItsArgumentsInItsFolder) {
-    const std::string programs[] = {"tools/my tool/run-me", "progs/a\\b.sh", "progs/a/b.sh", "progs/c.sh"};
-    const std::pair<std::string, std::string> storedAndStarted[] = {
-        {"tools/my tool/run-me", "tools/my tool/run-me"},
-        {"progs/a\\b.sh", "progs/a\\b.sh"},
-        {"progs\\c.sh", "progs/c.sh"},
-        {"PROGS\\C.SH", "progs/c.sh"},
-    };
-    for (const auto& [stored, started] : storedAndStarted) {
+TEST(MainCommand, StartsTheStoredProgramWithItsArgumentsInItsFolder) {
+    TestApp t;
+    t.forceGameFolder("game");
+    std::string tool = t.root.file("tools/my tool/run-me");
+    std::string log = t.root.file("tool.log");
+    writeRecordingProgram(tool, log);
+    profile::write(t.configPath(), "CSTMENU", "MNU_PATH_0", tool);
+    profile::write(t.configPath(), "CSTMENU", "MNU_ARG_0", "-x \"two words\" $(touch pwned)");
+
+    Main(t.app, t.shared, "--command=0");
+
+    auto runs = waitForRecordedRuns(log, 1);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].cwd, t.root.file("tools/my tool"));
+    EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-x", "two words", "$(touch", "pwned)"}));
+    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_FALSE(t.root.exists("tools/my tool/pwned"));
+}
+
+// The file the check found is the one started, from its own folder: the name as written first,
+// else read the Windows way without regard to case.
+TEST(MainCommand, StartsTheFileItChecked) {
+    for (auto [stored, started] : {std::pair{"progs/a\\b.sh", "progs/a\\b.sh"}, {"PROGS\\C.SH", "progs/c.sh"}}) {
         SCOPED_TRACE(stored);
         TestApp t;
         t.forceGameFolder("game");
-        for (const std::string& program : programs) writeRecordingProgram(t.root.file(program), t.root.file(program) + ".log");
+        writeRecordingProgram(t.root.file(started), t.root.file("started.log"));
+        writeRecordingProgram(t.root.file("progs/a/b.sh"), t.root.file("other.log"));
         profile::write(t.configPath(), "CSTMENU", "MNU_PATH_0", t.root.file(stored));
-        profile::write(t.configPath(), "CSTMENU", "MNU_ARG_0", "-x \"two words\" $(touch pwned)");
-
         Main(t.app, t.shared, "--command=0");
-
-        auto runs = waitForRecordedRuns(t.root.file(started) + ".log", 1);
+        auto runs = waitForRecordedRuns(t.root.file("started.log"), 1);
         ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0].cwd, t.root.file(started.substr(0, started.rfind('/'))));
-        EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-x", "two words", "$(touch", "pwned)"}));
-        for (const std::string& program : programs)
-            EXPECT_EQ(readRecordedRuns(t.root.file(program) + ".log").size(), program == started ? 1u : 0u) << program;
-        EXPECT_TRUE(t.dialogs.shown.empty());
-        EXPECT_FALSE(t.root.exists("tools/my tool/pwned"));
+        EXPECT_EQ(runs[0].cwd, t.root.file("progs"));
+        EXPECT_TRUE(readRecordedRuns(t.root.file("other.log")).empty());
     }
 }
 

@@ -25,17 +25,13 @@ int failingChildren(int count, const std::function<bool(int)>& work) {
 }
 
 bool waitUntilGone(const std::string& pid, int timeoutMs) {
-    auto gone = [&pid] {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
         std::ifstream stat("/proc/" + pid + "/stat");
         std::string line;
-        if (!std::getline(stat, line)) return true;
-        auto close = line.rfind(')');
-        return close != std::string::npos && line.substr(close + 2, 1) == "Z";
-    };
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!gone()) {
+        // A zombie has ended: only whoever inherited it has yet to reap it.
+        if (!std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z") return true;
         if (std::chrono::steady_clock::now() > until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return true;
 }
