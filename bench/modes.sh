@@ -3,14 +3,7 @@
 # Target: each under 20 ms. Then "--sfa" over a registry store of 50,000 keys, where every
 # lookup once scanned the whole store. Target: under 1 s.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-
-scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF >/dev/null
-cmake --build build/release >/dev/null
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "$0")/release-build.sh"
 scripts/layout-pack.sh build/release/src "$tmp/pack"
 mkdir -p "$tmp/game"
 touch "$tmp/game/war3.mpq"

@@ -6,14 +6,7 @@
 # In both, the game folder holds older copies of half the files, so the apply replaces some.
 # The fixed one-second pause after an installation is not counted: it is a wait, not work.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-
-scripts/install-deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF >/dev/null
-cmake --build build/release --target patch_apply >/dev/null
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+source "$(dirname "$0")/release-build.sh" patch_apply
 mkdir -p "$tmp/pack/keldwyn/Patches"
 cp pack/7za.exe "$tmp/pack/keldwyn/7za.exe"
 

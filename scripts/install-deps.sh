@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   p7zip-full lua5.4 openjdk-17-jdk-headless python3
   fonts-dejavu-core fonts-liberation2
-  xvfb openbox xdotool x11-utils imagemagick xclip
+  xvfb openbox xdotool x11-utils imagemagick xclip strace
 )
 
 missing=()

@@ -11,6 +11,7 @@
 #include "diagnostics/HardwareDetection.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/SystemInfo.h"
 #include "registry/RegistryManager.h"
 
 namespace {
@@ -58,7 +59,8 @@ std::string BuildStatusReport(const App& app, const Shared& shared) {
         return std::string("Operative System:") + CRLF + " - Windows Version: " + GetWindowsVersionName(app) + CRLF +
                " - 32 or 64 Bits: ";
     });
-    report.add([&] { return std::string(IsWow64(app) ? "64 Bits" : "32 Bits"); });
+    // A 64-bit build never runs under WOW64, yet its system is a 64-bit one.
+    report.add([&] { return std::string(IsWow64(app) || app.systemInfo->is64BitProcess() ? "64 Bits" : "32 Bits"); });
     report.add([] { return std::string(CRLF) + CRLF + "Video Card Information:" + CRLF; });
 
     std::vector<std::string> info;

@@ -1,5 +1,11 @@
 #include "platform/ProfileFile.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Ascii.h"
@@ -121,15 +127,27 @@ std::string encodeValue(const std::string& value) {
     return v.substr(0, lead) + '"' + std::string(core) + '"' + v.substr(lead + core.size());
 }
 
-std::string joinCrLf(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) {
-        out += l;
-        out += "\r\n";
-    }
+// The value of a key line as the system's profile reader gives it back.
+std::string valueOf(const Line& line) {
+    std::string_view v = ascii::trimBlanks(line.value);
+    if (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+    if (v.size() > BufferSize - 1) v = v.substr(0, BufferSize - 1);
+    return std::string(v);
+}
+
+std::string loweredName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = ascii::lower(c);
     return out;
 }
 
+// One line of the section being edited; a deleted line stays as a hole, so that the positions
+// of the other lines do not move.
+struct BodyLine {
+    std::string text;
+    std::size_t equals = 0;
+    bool live = true;
+};
 
 }  // namespace
 
@@ -139,45 +157,148 @@ std::optional<std::string> get(std::string_view text, const std::string& section
     if (!range) return std::nullopt;
     auto at = findKey(lines, *range, cleanKeyName(key));
     if (!at) return std::nullopt;
-    std::string_view v = ascii::trimBlanks(lines[*at].value);
-    if (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-    if (v.size() > BufferSize - 1) v = v.substr(0, BufferSize - 1);
-    return std::string(v);
+    return valueOf(lines[*at]);
 }
 
-// A replaced line keeps the key as the file spells it (and its indentation); an appended
-// line carries the key as the caller wrote it.
 std::string set(std::string_view text, const std::string& section, const std::string& key,
                 const std::optional<std::string>& value) {
+    return set(text, section, KeyValues{{key, value}});
+}
+
+// The file is parsed once and copied once, however many keys change: a settings file may be
+// megabytes long. A replaced line keeps the key as the file spells it (and its indentation); an
+// appended line carries the key as the caller wrote it.
+std::string set(std::string_view text, const std::string& section, const KeyValues& keyValues) {
     std::vector<std::string_view> raw = splitLines(text);
     std::vector<Line> lines = classifyAll(raw);
     const std::string sectionName = cleanSectionName(section);
-    const std::string keyName = cleanKeyName(key);
+    const std::optional<Range> range = findSection(lines, sectionName);
 
-    auto range = findSection(lines, sectionName);
-    std::optional<std::size_t> at;
-    if (range) at = findKey(lines, *range, keyName);
-    if (!value && !at) return std::string(text);  // nothing to delete
-
-    std::vector<std::string> out(raw.begin(), raw.end());
-    if (!value) {
-        out.erase(out.begin() + static_cast<std::ptrdiff_t>(*at));
-    } else if (at) {
-        std::string_view prefix = raw[*at].substr(0, lines[*at].equals);
-        while (!prefix.empty() && ascii::isBlank(prefix.back())) prefix.remove_suffix(1);
-        out[*at] = std::string(prefix) + "=" + encodeValue(*value);
-    } else if (range) {
-        // After the section's last non-blank line, so blank separators stay between sections.
-        std::size_t pos = range->header + 1;
-        for (std::size_t i = range->header + 1; i < range->end; ++i)
-            if (!ascii::trimBlanks(raw[i]).empty()) pos = i + 1;
-        out.insert(out.begin() + static_cast<std::ptrdiff_t>(pos), keyName + "=" + encodeValue(*value));
-    } else {
-        if (!out.empty() && !ascii::trimBlanks(out.back()).empty()) out.emplace_back();
-        out.push_back("[" + sectionName + "]");
-        out.push_back(keyName + "=" + encodeValue(*value));
+    std::vector<BodyLine> body;
+    std::unordered_map<std::string, std::size_t> keyAt;  // live keys by lowered name: the first line of each
+    std::size_t insertAt = 0;  // after the last non-blank line, so blank separators stay between sections
+    if (range) {
+        for (std::size_t i = range->header + 1; i < range->end; ++i) {
+            body.push_back({std::string(raw[i]), lines[i].equals});
+            if (lines[i].kind == Line::Key) keyAt.try_emplace(loweredName(lines[i].name), body.size() - 1);
+            if (!ascii::trimBlanks(raw[i]).empty()) insertAt = body.size();
+        }
     }
-    return joinCrLf(out);
+
+    bool changed = false;
+    for (const auto& [key, value] : keyValues) {
+        const std::string keyName = cleanKeyName(key);
+        const std::string lowered = loweredName(keyName);
+        auto at = keyAt.find(lowered);
+        if (!value) {
+            if (at == keyAt.end()) continue;
+            body[at->second].live = false;
+            keyAt.erase(at);
+            while (insertAt > 0 && (!body[insertAt - 1].live || ascii::trimBlanks(body[insertAt - 1].text).empty()))
+                --insertAt;
+        } else if (at != keyAt.end()) {
+            BodyLine& line = body[at->second];
+            std::string_view prefix = std::string_view(line.text).substr(0, line.equals);
+            while (!prefix.empty() && ascii::isBlank(prefix.back())) prefix.remove_suffix(1);
+            line.text = std::string(prefix) + "=" + encodeValue(*value);
+            line.equals = prefix.size();
+        } else {
+            // Only blank lines and holes lie after the insertion point, so no key's position moves.
+            body.insert(body.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                        BodyLine{keyName + "=" + encodeValue(*value), keyName.size()});
+            keyAt.emplace(lowered, insertAt);
+            ++insertAt;
+        }
+        changed = true;
+    }
+    if (!changed) return std::string(text);  // nothing to delete
+
+    std::string out;
+    out.reserve(text.size() + 1024);
+    auto line = [&out](std::string_view l) {
+        out += l;
+        out += "\r\n";
+    };
+    const std::size_t before = range ? range->header + 1 : raw.size();
+    for (std::size_t i = 0; i < before; ++i) line(raw[i]);
+    if (!range) {
+        if (!raw.empty() && !ascii::trimBlanks(raw.back()).empty()) line("");
+        line("[" + sectionName + "]");
+    }
+    for (const BodyLine& l : body)
+        if (l.live) line(l.text);
+    for (std::size_t i = range ? range->end : raw.size(); i < raw.size(); ++i) line(raw[i]);
+    return out;
+}
+
+std::optional<std::string> sectionText(std::string_view text, const std::string& section) {
+    std::vector<std::string_view> raw = splitLines(text);
+    std::vector<Line> lines = classifyAll(raw);
+    const std::optional<Range> range = findSection(lines, cleanSectionName(section));
+    if (!range) return std::nullopt;
+    std::string out;
+    for (std::size_t i = range->header; i < range->end; ++i) {
+        out += raw[i];
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string withSection(std::string_view text, const std::string& section, const std::optional<std::string>& lines) {
+    std::vector<std::string_view> raw = splitLines(text);
+    std::vector<Line> parsed = classifyAll(raw);
+    const std::optional<Range> range = findSection(parsed, cleanSectionName(section));
+    if (!range && !lines) return std::string(text);
+    std::string out;
+    auto add = [&out](std::string_view l) {
+        out += l;
+        out += "\r\n";
+    };
+    const std::size_t before = range ? range->header : raw.size();
+    for (std::size_t i = 0; i < before; ++i) add(raw[i]);
+    if (lines) {
+        if (!range && !raw.empty() && !ascii::trimBlanks(raw.back()).empty()) add("");
+        for (std::string_view l : splitLines(*lines)) add(l);
+    }
+    for (std::size_t i = range ? range->end : raw.size(); i < raw.size(); ++i) add(raw[i]);
+    return out;
+}
+
+Snapshot::Snapshot(std::string text) : text_(std::move(text)) {}
+
+std::optional<std::string> Snapshot::get(const std::string& section, const std::string& key) const {
+    const std::string sectionName = loweredName(cleanSectionName(section));
+    auto known = sections_.find(sectionName);
+    if (known == sections_.end()) {
+        // Each section is indexed the first time it is asked for: one pass over the text.
+        std::optional<Keys> keys;
+        std::vector<Line> lines = classifyAll(splitLines(text_));
+        if (const std::optional<Range> range = findSection(lines, sectionName)) {
+            keys.emplace();
+            for (std::size_t i = range->header + 1; i < range->end; ++i)
+                if (lines[i].kind == Line::Key) keys->try_emplace(loweredName(lines[i].name), valueOf(lines[i]));
+        }
+        known = sections_.emplace(sectionName, std::move(keys)).first;
+    }
+    if (!known->second) return std::nullopt;
+    auto value = known->second->find(loweredName(cleanKeyName(key)));
+    if (value == known->second->end()) return std::nullopt;
+    return value->second;
+}
+
+Snapshot readAll(const std::string& path) {
+    std::string text;
+    if (readWholeFile(path, text) != ReadResult::Ok) text.clear();
+    return Snapshot(std::move(text));
+}
+
+bool mayReplace(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (!S_ISREG(st.st_mode)) return false;
+    // The system refuses to write a read-only file for every user, administrators included.
+    if (::geteuid() == 0) return (st.st_mode & 0222) != 0;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key) {
@@ -201,10 +322,10 @@ bool write(const std::string& path, const std::string& section, const KeyValues&
             ReadResult r = readWholeFile(path, text);
             // Never replace what could not be read, nor anything that is not a regular file.
             if (r == ReadResult::Failed || r == ReadResult::NotRegular) return false;
-            std::string updated = text;
-            for (const auto& [key, value] : keyValues) updated = set(updated, section, key, value);
+            std::string updated = set(text, section, keyValues);
             // Deleting from a missing file leaves it missing.
             if (updated == text) return true;
+            if (!mayReplace(path)) return false;
             if (lock) {
                 writeFileAtomically(path, updated);
                 return true;

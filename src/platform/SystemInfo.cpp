@@ -106,11 +106,12 @@ std::string SystemInfo::prettyName() const {
     return {};
 }
 
-bool SystemInfo::is64Bit() const {
-    if (options_.processBits >= 64) return true;
-    // A 32-bit build on a 64-bit kernel: the machine's name tells ("x86_64", "aarch64", "s390x"...).
+Wow64Answer SystemInfo::wow64() const {
     const std::optional<KernelFacts> kernel = options_.kernel();
-    return kernel && (kernel->machine.find("64") != std::string::npos || kernel->machine == "s390x");
+    if (!kernel) return {};
+    // The machine's name tells a 64-bit kernel ("x86_64", "aarch64", "s390x"...).
+    const bool kernel64 = kernel->machine.find("64") != std::string::npos || kernel->machine == "s390x";
+    return {true, !is64BitProcess() && kernel64 ? 1u : 0u};
 }
 
 std::optional<DisplayAdapter> SystemInfo::displayAdapter() const {

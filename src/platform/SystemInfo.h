@@ -1,10 +1,11 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
-// The machine's facts for the status report: the system's name, whether it is a 64-bit one and
-// its first display adapter. Everything is read under a root folder ("" for the machine itself),
+// The machine's facts for the status report: the system's name, whether a 32-bit process runs on
+// a 64-bit kernel and its first display adapter. Everything is read under a root folder ("" for the machine itself),
 // so tests bring their own "etc" and "sys"; the kernel's answer and the process's own width are
 // given, so tests can make the kernel fail or run as a 32-bit process would.
 
@@ -34,6 +35,13 @@ struct DisplayAdapter {
     std::string id;           // "PCI\VEN_8086&DEV_3E92", else the device's modalias, else ""
 };
 
+// The WOW64 query as this platform answers it: there whenever the kernel names its machine, its
+// flag set for a 32-bit process on a 64-bit kernel.
+struct Wow64Answer {
+    bool present = false;
+    std::uint32_t flag = 0;
+};
+
 class SystemInfo {
 public:
     struct Options {
@@ -50,8 +58,8 @@ public:
     // PRETTY_NAME of os-release ("/etc/os-release", else "/usr/lib/os-release"), unquoted;
     // "" when there is none.
     std::string prettyName() const;
-    // The process or the machine is a 64-bit one.
-    bool is64Bit() const;
+    Wow64Answer wow64() const;
+    bool is64BitProcess() const { return options_.processBits >= 64; }
     // The lowest-numbered "card<N>" under /sys/class/drm that has a device; nothing when none has.
     std::optional<DisplayAdapter> displayAdapter() const;
 

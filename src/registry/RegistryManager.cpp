@@ -12,6 +12,10 @@ std::string ReadIniValue(const App& app, const std::string& section, const std::
     return profile::read(paths::join(app.programFolder, fileName), section, key).value_or("");
 }
 
+profile::Snapshot ReadIniFile(const App& app, const std::string& fileName) {
+    return profile::readAll(paths::join(app.programFolder, fileName));
+}
+
 void WriteIniValue(const App& app, const std::string& section, const std::string& key,
                    const std::optional<std::string>& value, const std::string& fileName) {
     profile::write(paths::join(app.programFolder, fileName), section, key, value);

@@ -14,7 +14,10 @@ struct App;
 // A key of the settings file; the empty text when the file, section or key is missing or the
 // value is empty. At most 254 characters come back.
 std::string ReadIniValue(const App& app, const std::string& section, const std::string& key, const std::string& fileName);
-// Writes one key; a null value deletes it.
+// The settings file read once, for a reader of many keys: each key as ReadIniValue gives it is
+// get(section, key).value_or("").
+profile::Snapshot ReadIniFile(const App& app, const std::string& fileName);
+// Writes one key; a null value deletes it. A file the user could not write is left as it is.
 void WriteIniValue(const App& app, const std::string& section, const std::string& key,
                    const std::optional<std::string>& value, const std::string& fileName);
 // Writes many keys of one section at once, all or none; unlike WriteIniValue it tells whether

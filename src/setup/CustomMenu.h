@@ -37,8 +37,22 @@ std::string CustomMenuScript(const std::string& webSite, const std::string& stam
 // The current local date and time as header line 8 shows it (the user's locale, "%x %X").
 std::string CustomMenuStamp();
 
-// Writes both stores or neither: the script to a temporary file beside "CST_Menu.lua", then
-// "ITEMS" and the keys of positions 0 to n-1 into "config.cfg" in one locked read-modify-write,
-// then the script renamed into place. Raises on failure, leaving both files as they were and no
-// temporary file behind. Shows nothing.
+// Writes both stores or neither, holding the settings file's lock from the first change until
+// both are in place: the script to a temporary file beside "CST_Menu.lua", the new "config.cfg"
+// likewise, a record of the section's old and new text beside "config.cfg", then both renamed
+// into place and the record removed. Refuses a folder or a read-only file at "CST_Menu.lua" and
+// a read-only "config.cfg" before anything is written. Raises on failure, leaving both files as
+// they were and no temporary file behind. Shows nothing.
 void SaveCustomMenu(const App& app, const std::vector<MenuItem>& items);
+
+// Completes or undoes a Save that was ended between its renames, so that the keys match the
+// script on disk again; every run that reads the menu calls it first. Nothing to do costs one
+// look at the folder. Raises when the settings file cannot be mended.
+void RecoverCustomMenu(const App& app);
+
+// The stored entry at position n (the number as given, blanks and all), read once an interrupted
+// Save has been mended and while no Save runs.
+MenuItem ReadCustomMenuEntry(const App& app, const std::string& n);
+
+// Where a Save keeps its record while it runs.
+std::string CustomMenuSaveRecordPath(const App& app);

@@ -90,6 +90,7 @@ FrmCstmMenu::~FrmCstmMenu() {
 void FrmCstmMenu::load() {
     SetTopMost(this, true);
     SetEditMode(false);
+    RecoverCustomMenu(app_);
     const std::vector<MenuItem> stored = LoadCustomMenu(app_);
     for (std::size_t i = 0; i < stored.size() && i < Items.size(); ++i) {
         Items[i] = stored[i];

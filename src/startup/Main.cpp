@@ -17,6 +17,7 @@
 #include "platform/RuntimeFailure.h"
 #include "registry/FileAssociations.h"
 #include "registry/RegistryManager.h"
+#include "setup/CustomMenu.h"
 
 namespace {
 
@@ -60,6 +61,12 @@ void showWindow(App& app, Shared& shared, const FirstOption&) {
     app.windows->run(Id, app, shared);
 }
 
+// The status report shows both files of the custom menu, which must agree first.
+void showStatus(App& app, Shared& shared, const FirstOption&) {
+    RecoverCustomMenu(app);
+    app.windows->run(WindowId::Status, app, shared);
+}
+
 void setupMapTesting(App& app, Shared& shared, const FirstOption& option) {
     if (takeValue(app, shared, option, "Invalid arguments.")) app.windows->run(WindowId::TestMapConfig, app, shared);
 }
@@ -70,11 +77,9 @@ void multiSession(App& app, Shared& shared, const FirstOption& option) {
 }
 
 void runMenuCommand(App& app, Shared& shared, const FirstOption& option) {
-    const std::string& n = option.value();
-    std::string path = ReadIniValue(app, "CSTMENU", "MNU_PATH_" + n, ConfigFile);
-    shared.TargetFile = fso::GetFile(path);
-    std::string arguments = ReadIniValue(app, "CSTMENU", "MNU_ARG_" + n, ConfigFile);
-    ExecuteFile(app, "open", shared.TargetFile->Name(), arguments, shared.TargetFile->ParentFolder(), 1, false);
+    const MenuItem entry = ReadCustomMenuEntry(app, option.value());
+    shared.TargetFile = fso::GetFile(entry.Path);
+    ExecuteFile(app, "open", shared.TargetFile->Name(), entry.Arg, shared.TargetFile->ParentFolder(), 1, false);
 }
 
 void forceGamePath(App& app, Shared&, const FirstOption& option) {
@@ -126,7 +131,7 @@ const Mode Modes[] = {
     {"about", showWindow<WindowId::About>},
     {"command", runMenuCommand},
     {"cstmenu", showWindow<WindowId::CstMenu>},
-    {"status", showWindow<WindowId::Status>},
+    {"status", showStatus},
     {"setwc3path", showWindow<WindowId::SetPath>},
     {"forcewc3path", forceGamePath},
     {"patcher", showWindow<WindowId::Patcher>},

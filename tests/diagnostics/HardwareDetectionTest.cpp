@@ -62,12 +62,26 @@ TEST(HardwareDetection, VersionNameFromOsReleaseAndTheKernel) {
     }
 }
 
-TEST(HardwareDetection, SixtyFourBitsWhenTheProcessOrTheMachineIs) {
-    const std::tuple<int, std::optional<std::string>, bool> cases[] = {
-        {64, "x86_64", true}, {32, "x86_64", true}, {32, "aarch64", true}, {32, "i686", false},
-        {64, std::nullopt, true}, {32, std::nullopt, false},
+TEST(HardwareDetection, VersionNameOfTheAnswer) {
+    const char* NT = "Windows NT";
+    const char* failed = "Unable to identify your version of Windows.";
+    const std::tuple<int, std::uint32_t, std::uint32_t, std::uint32_t, const char*> cases[] = {
+        {1, 0, 9, 9, "Win32s on Windows 3.1"}, {1, 1, 4, 0, "Windows 95"}, {1, 1, 4, 90, "Windows Me"}, {1, 1, 4, 10, "Windows 98"},
+        {1, 2, 3, 51, "Windows NT 3.5"}, {1, 2, 4, 9, "Windows NT 4.0"}, {1, 2, 5, 0, "Windows 2000"}, {1, 2, 5, 1, "Windows XP"},
+        {1, 2, 5, 2, "Windows Server 2003"}, {1, 2, 6, 0, "Windows Vista/Server 2008"}, {1, 2, 6, 1, "Windows 7/Server 2008 R2"},
+        {1, 2, 5, 3, NT}, {1, 2, 6, 2, NT}, {1, 2, 10, 0, NT}, {1, 2, 2, 0, NT}, {1, 3, 6, 1, ""}, {0, 2, 6, 1, failed}, {2, 2, 6, 1, failed},
     };
-    for (const auto& [bits, machine, says64] : cases) {
+    for (const auto& [result, platform, major, minor, name] : cases)
+        EXPECT_EQ(VersionNameOf(result, platform, major, minor), name) << result << " " << platform << " " << major << "." << minor;
+}
+
+TEST(HardwareDetection, Wow64OnlyForA32BitProcessOnA64BitKernel) {
+    EXPECT_EQ(std::vector<bool>({Wow64Of(false, 1), Wow64Of(true, 0), Wow64Of(true, 1), Wow64Of(true, 0x100)}),
+              std::vector<bool>({false, false, true, true}));
+    const std::tuple<int, std::optional<std::string>, bool> cases[] = {
+        {64, "x86_64", false}, {32, "x86_64", true}, {32, "aarch64", true}, {32, "i686", false}, {32, std::nullopt, false},
+    };
+    for (const auto& [bits, machine, wow64] : cases) {
         SCOPED_TRACE(std::to_string(bits) + " bits on " + machine.value_or("(uname fails)"));
         Machine m;
         m.options.processBits = bits;
@@ -75,7 +89,23 @@ TEST(HardwareDetection, SixtyFourBitsWhenTheProcessOrTheMachineIs) {
             if (!machine) return std::nullopt;
             return KernelFacts{"Linux", "6.1.0", *machine};
         };
-        EXPECT_EQ(IsWow64(m.ready()), says64);
+        EXPECT_EQ(IsWow64(m.ready()), wow64);
+    }
+}
+
+TEST(HardwareDetection, AdapterInfoOfTheAnswer) {
+    const std::string x(200, 'x');
+    const std::tuple<int, AdapterFields, std::pair<bool, Info>> cases[] = {
+        {1, {std::string("S\0s", 3), std::string("\0n", 2), std::string("KK\0k", 4), std::string("III\0", 4)},
+         {true, {"Device String:S", "Device Name:", "Device Key:KK", "Device ID:III", ""}}},
+        {-1, {x, x, x, x}, {true, {"Device String:" + x.substr(0, 128), "Device Name:" + x.substr(0, 32),
+                                   "Device Key:" + x.substr(0, 128), "Device ID:" + x.substr(0, 128), ""}}},
+        {0, {"S", "N", "K", "I"}, {false, {"Error while retrieving Display Information", "", "", "", ""}}},
+    };
+    for (const auto& [result, fields, answer] : cases) {
+        Info out{"left over"};
+        const bool found = AdapterInfoOf(result, fields, out);
+        EXPECT_EQ(std::make_pair(found, out), answer) << result;
     }
 }
 

@@ -31,11 +31,7 @@ struct Fixture {
     std::string menu = "-- Vesk custom menu\r\nveskm = {}\r\n";
 
     Fixture() {
-        SystemInfo::Options options;
-        options.root = machine;
-        options.kernel = [] { return std::optional<KernelFacts>(KernelFacts{"Linux", "6.1.0-18-amd64", "x86_64"}); };
-        options.pciNames = &names;
-        t.systemInfo = SystemInfo(options);
+        runAs(64, "x86_64");
         t.root.write("machine/etc/os-release", "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n");
         addPciAdapter(machine, "card0", "0000:00:02.0", "0x8086", "0x3e92", "i915");
 
@@ -49,6 +45,10 @@ struct Fixture {
         writeFile(t.programFolder + "/tandrel.exe", "loader");  // found whatever its letter case
     }
 
+    void runAs(int processBits, const std::string& kernelMachine) {
+        auto kernel = [=] { return std::optional<KernelFacts>(KernelFacts{"Linux", "6.1.0-18-amd64", kernelMachine}); };
+        t.systemInfo = SystemInfo({machine, kernel, processBits, &names});
+    }
     std::string configBlock(const std::string& text) const {
         return "\r\n   > Current Config Text: \r\n\r\n=== TEXT START ===\r\n" + text + "\r\n==== TEXT END ====\r\n";
     }
@@ -107,6 +107,8 @@ TEST(StatusReport, Variants) {
              return Changes{{f.adapter(), " - Error while retrieving Display Information\r\n"
                                           "   (Please check if you have issues with your video drivers)\r\n"}};
          }},
+        {"a 32-bit build on a 64-bit kernel", [](Fixture& f) { f.runAs(32, "x86_64"); return Changes{}; }},
+        {"a 32-bit build on a 32-bit kernel", [](Fixture& f) { f.runAs(32, "i686"); return Changes{{"Bits: 64 Bits", "Bits: 32 Bits"}}; }},
         {"no war3.exe", [&](Fixture& f) {
              fs::remove(f.game + "/war3.exe");
              return Changes{{f.location(), noGame}};

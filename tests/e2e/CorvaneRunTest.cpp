@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
@@ -34,6 +35,11 @@ TEST(CorvaneRun, ModesThatShowNothingRunWithoutADisplay) {
     std::string other = pack.root.mkdir("other copy");
     ASSERT_EQ(pack.run({"--forcewc3path=" + other}, false), 0);
     EXPECT_EQ(profile::read(pack.programFolder + "/config.cfg", "FORCED_PATH", "PATH"), other);
+    // A read-only settings file stays as it is, as the system would keep it.
+    ::chmod((pack.programFolder + "/config.cfg").c_str(), 0444);
+    ASSERT_EQ(pack.run({"--forcewc3path=" + pack.game}, false), 0);
+    EXPECT_EQ(profile::read(pack.programFolder + "/config.cfg", "FORCED_PATH", "PATH"), other);
+    ::chmod((pack.programFolder + "/config.cfg").c_str(), 0644);
 
     pack.forceGame();
     ASSERT_EQ(pack.run({"--sfa=ON"}, false), 0);

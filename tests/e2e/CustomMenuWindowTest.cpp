@@ -17,15 +17,6 @@ const std::string Editor = "Vesk Application Quick Starter...";
 const std::string Picker = "Select the program of the entry...";
 const std::string InfoTitle = "Corvane - By Dunmarrow";
 
-bool eventually(const std::function<bool()>& condition) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 void shoot(const XSession& x, const std::string& name) {
     if (const char* shots = getenv("CORVANE_SCREENSHOTS")) x.screenshot(std::string(shots) + "/" + name + ".png");
 }

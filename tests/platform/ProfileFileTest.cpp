@@ -3,6 +3,8 @@
 #include "support/core/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using std::nullopt;
 using std::optional;
@@ -181,4 +183,43 @@ TEST(ProfileFile, ReadersSeeAWholeWriteOfManyKeys) {
               }),
               0);
     EXPECT_EQ(profile::read(ini, "s", "K19"), std::to_string(Writes));
+}
+
+// The system refuses to write a read-only file, even for the administrator: such a file is never
+// replaced, by one key or by many.
+TEST(ProfileFile, AFileTheUserCouldNotWriteIsNeverReplaced) {
+    struct Case {
+        const char* what;
+        mode_t mode;
+        bool asNobody;  // another user than the file's owner (needs root to become one)
+        bool written;
+    } cases[] = {
+        {"read-only", 0444, false, false},
+        {"writable", 0644, false, true},
+        {"another user's", 0644, true, false},
+        {"writable by everyone", 0666, true, true},
+    };
+    for (const Case& c : cases) {
+        if (c.asNobody && ::geteuid() != 0) continue;
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ::chmod(dir.path().c_str(), 0777);
+        const string ini = dir.write("config.cfg", "[s]\r\nk=old\r\n");
+        ::chmod(ini.c_str(), c.mode);
+        struct stat before;
+        ::stat(ini.c_str(), &before);
+        EXPECT_EQ(failingChildren(1,
+                                  [&](int) {
+                                      if (c.asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
+                                      return profile::write(ini, "s", "k", "new") == c.written &&
+                                             profile::write(ini, "s", {{"k", "new"}, {"j", "1"}}) == c.written;
+                                  }),
+                  0);
+        struct stat after;
+        ::stat(ini.c_str(), &after);
+        if (!c.written) {
+            EXPECT_EQ(after.st_ino, before.st_ino);
+        }
+        EXPECT_EQ(profile::read(ini, "s", "k"), c.written ? "new" : "old");
+    }
 }

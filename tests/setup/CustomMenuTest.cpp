@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include "common/Text.h"
+#include "platform/ProfileFile.h"
 #include "platform/RuntimeFailure.h"
 #include "setup/CustomMenu.h"
 #include "support/TestApp.h"
@@ -283,6 +286,7 @@ TEST_F(CustomMenuStore, FailedSavesChangeNothing) {
              t.root.mkdir("pack/keldwyn/CST_Menu.lua");
          }, failure::PathFileAccessError},
         {"a read-only CST_Menu.lua", [&] { ::chmod((folder + "/CST_Menu.lua").c_str(), 0444); }, failure::PermissionDenied},
+        {"a read-only config.cfg", [&] { ::chmod(t.configPath().c_str(), 0444); }, failure::PermissionDenied},
         {"a read-only program folder", [&] { ::chmod(folder.c_str(), 0555); }, failure::PermissionDenied, true},
     };
     for (const Case& c : cases) {
@@ -304,6 +308,86 @@ TEST_F(CustomMenuStore, FailedSavesChangeNothing) {
                   0);
         EXPECT_EQ(snapshot(folder), before);
         ::chmod(folder.c_str(), 0755);
+    }
+}
+
+// The script on disk is exactly what the stored menu generates (with the script's own stamp).
+::testing::AssertionResult filesAgree(const TestApp& t) {
+    const std::string script = readFile(t.programFolder + "/CST_Menu.lua");
+    const std::vector<std::string> lines = linesOf(script);
+    if (lines.size() < 8) return ::testing::AssertionFailure() << "no script";
+    const std::string expected = CustomMenuScript(t.app.webSite, lines[7].substr(5), LoadCustomMenu(t.app));
+    if (script != expected) return ::testing::AssertionFailure() << script << "\n-- against --\n" << expected;
+    return ::testing::AssertionSuccess();
+}
+
+// Saves killed at random moments, and Saves of two runs at once: whatever the next reader of the
+// menu finds, the two files agree once it has looked.
+TEST_F(CustomMenuStore, KilledAndConcurrentSavesLeaveFilesThatAgree) {
+    const std::vector<Items> menus = {named({"a", "b", "c"}), named({"x"}), named({"p", "q"})};
+    SaveCustomMenu(t.app, menus[0]);
+    std::srand(12345);
+    for (int round = 0; round < 40; ++round) {
+        pid_t saver = ::fork();
+        if (saver == 0) {
+            for (int i = 0;; ++i) SaveCustomMenu(t.app, menus[std::size_t(i) % menus.size()]);
+        }
+        ::usleep(useconds_t(std::rand() % 20000));
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0);
+        RecoverCustomMenu(t.app);
+        ASSERT_TRUE(filesAgree(t)) << round;
+    }
+    EXPECT_EQ(failingChildren(2,
+                              [&](int child) {
+                                  for (int i = 0; i < 30; ++i) SaveCustomMenu(t.app, menus[std::size_t(child + 1)]);
+                                  return true;
+                              }),
+              0);
+    EXPECT_TRUE(filesAgree(t));
+}
+
+// A record left by a Save that was ended: whichever half is in place is undone, or the missing
+// one completed when the script is the new one; keys other runs wrote since stay.
+TEST_F(CustomMenuStore, InterruptedSaveIsMendedFromItsRecord) {
+    const std::string record = CustomMenuSaveRecordPath(t.app);
+    const Items old = named({"old"}), fresh = named({"new", "newer"});
+    struct Case {
+        const char* what;
+        bool settingsNew, scriptNew;
+        std::string recordText;  // "" for the record the Save would write
+        Items expected;
+    } cases[] = {
+        {"settings in, script not", true, false, "", old},
+        {"neither in", false, false, "", old},
+        {"both in", true, true, "", fresh},
+        {"script in, settings not", false, true, "", fresh},
+        {"a damaged record", true, false, "Corvane menu save 1\n1\n-\n5\nab", fresh},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(t.configPath(), "[FORCED_PATH]\r\nPATH=/games/wc3\r\n");
+        SaveCustomMenu(t.app, old);
+        const std::string oldConfig = config(), oldScript = script();
+        SaveCustomMenu(t.app, fresh);
+        const std::string newConfig = config(), newScript = script();
+        const std::string recordText =
+            "Corvane menu save 1\n1\n" + std::to_string(profile::sectionText(oldConfig, "CSTMENU")->size()) + "\n" +
+            *profile::sectionText(oldConfig, "CSTMENU") + std::to_string(profile::sectionText(newConfig, "CSTMENU")->size()) +
+            "\n" + *profile::sectionText(newConfig, "CSTMENU") + std::to_string(newScript.size()) + "\n" + newScript;
+        writeFile(t.configPath(), c.settingsNew ? newConfig : oldConfig);
+        writeFile(t.programFolder + "/CST_Menu.lua", c.scriptNew ? newScript : oldScript);
+        writeFile(record, c.recordText.empty() ? recordText : c.recordText);
+        // Another run's key, written after the Save was ended.
+        profile::write(t.configPath(), "FORCED_PATH", "FORCED", "TRUE");
+
+        RecoverCustomMenu(t.app);
+        EXPECT_FALSE(std::filesystem::exists(record));
+        EXPECT_EQ(LoadCustomMenu(t.app), c.expected);
+        EXPECT_EQ(profile::read(t.configPath(), "FORCED_PATH", "FORCED"), "TRUE");
+        if (c.recordText.empty()) {
+            EXPECT_TRUE(filesAgree(t));
+        }
     }
 }
 

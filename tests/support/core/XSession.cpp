@@ -252,3 +252,12 @@ void XSession::click(int x, int y) const {
 }
 
 void XSession::screenshot(const std::string& pngPath) const { run({"import", "-window", "root", pngPath}); }
+
+bool eventually(const std::function<bool()>& condition, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (Clock::now() >= deadline) return false;
+        nap();
+    }
+    return true;
+}

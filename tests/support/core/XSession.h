@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -88,3 +89,6 @@ private:
     std::optional<Program> server_;
     std::optional<Program> windowManager_;
 };
+
+// Waits within the limit until the condition holds, looking again every 50 ms; false when it never does.
+bool eventually(const std::function<bool()>& condition, int timeoutMs = 20000);
