@@ -72,7 +72,7 @@ TEST(OssikWindow, CompilerReadsNothingOfOursAndEndsWithUs) {
         if (!signal) {
             EXPECT_TRUE(x.waitForWindow(Caption));
         } else {
-            for (int i = 0; i < 1000 && !pack.root.exists("java.pid"); ++i) ::usleep(20000);
+            ASSERT_TRUE(eventually([&] { return pack.root.exists("java.pid"); }));
             ::kill(corvane.pid(), signal);
             EXPECT_EQ(corvane.wait(20000), 128 + signal);
             EXPECT_TRUE(waitUntilGone(readFile(pid).substr(0, readFile(pid).find('\n'))));

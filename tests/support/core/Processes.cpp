@@ -3,10 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 #include <vector>
+
+#include "support/core/XSession.h"
 
 int failingChildren(int count, const std::function<bool(int)>& work) {
     std::vector<pid_t> children;
@@ -25,13 +25,12 @@ int failingChildren(int count, const std::function<bool(int)>& work) {
 }
 
 bool waitUntilGone(const std::string& pid, int timeoutMs) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        std::ifstream stat("/proc/" + pid + "/stat");
-        std::string line;
-        // A zombie has ended: only whoever inherited it has yet to reap it.
-        if (!std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z") return true;
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    return eventually(
+        [&pid] {
+            std::ifstream stat("/proc/" + pid + "/stat");
+            std::string line;
+            // A zombie has ended: only whoever inherited it has yet to reap it.
+            return !std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z";
+        },
+        timeoutMs);
 }
