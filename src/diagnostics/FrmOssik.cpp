@@ -15,6 +15,7 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/RuntimeFailure.h"
 #include "ui/Guard.h"
 #include "ui/Text.h"
 
@@ -98,14 +99,21 @@ void FrmOssik::load() {
     // The console fills the picture box inside its border, scroll bars in sight.
     TxtConsole->setGeometry(Picture1->client()->rect());
 
-    if (fso::FileExists(log)) fso::DeleteFile(log);
+    // The compiler writes wherever the name leads: through a link, into a pipe nobody reads. So
+    // whatever stands there goes, but a folder is nobody's log to delete.
+    const fso::Entry before = fso::EntryAt(log);
+    if (before == fso::Entry::Folder)
+        throw RuntimeFailure(failure::PathFileAccessError, failure::textOf(failure::PathFileAccessError) + ": " +
+                                                               log + " is a folder, where the log is to be written");
+    if (before != fso::Entry::None) fso::DeleteFile(log);
     // The compiler writes its log into this folder but does not make it.
     const std::string logFolder = paths::parentOf(log);
     if (!fso::FolderExists(logFolder)) fso::CreateFolder(logFolder);
 
     const int exitCode = ExecuteFile(app_, "open", "java", CommandText, compilerFolder + "/", 1, true);
 
-    if (fso::FileExists(log)) {
+    // Only a file the compiler wrote is its log; a link it left there leads somewhere else.
+    if (fso::EntryAt(log) == fso::Entry::RegularFile) {
         TxtConsole->setVisible(true);
         TxtConsole->setPlainText(qs(fso::ReadAll(log)));
     } else if (exitCode == 0) {

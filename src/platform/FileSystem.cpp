@@ -144,13 +144,14 @@ void makeFoldersWritable(const std::string& folder, int depth) {
 
 }  // namespace
 
-std::string File::Name() const { return paths::fileNameOf(path); }
+// A File's path is the one the system knows it by, so a backslash in it is part of a name.
+std::string File::Name() const { return paths::nativeFileNameOf(path); }
 
 std::uint64_t File::Size() const { return std::uint64_t(statRegularFile(paths::resolve(path)).st_size); }
 
-std::string File::ParentFolder() const { return paths::parentOf(path); }
+std::string File::ParentFolder() const { return paths::nativeParentOf(path); }
 
-std::string Folder::ParentFolder() const { return paths::parentOf(path); }
+std::string Folder::ParentFolder() const { return paths::nativeParentOf(path); }
 
 std::vector<File> Folder::Files() const {
     std::string folder = withoutTrailingSeparators(paths::resolve(path));
@@ -165,6 +166,13 @@ std::vector<File> Folder::Files() const {
     }
     std::sort(files.begin(), files.end(), [](const File& a, const File& b) { return a.path < b.path; });
     return files;
+}
+
+Entry EntryAt(const std::string& path) {
+    struct stat st;
+    if (::lstat(paths::resolve(path).c_str(), &st) != 0) return Entry::None;
+    if (S_ISREG(st.st_mode)) return Entry::RegularFile;
+    return S_ISDIR(st.st_mode) ? Entry::Folder : Entry::Other;
 }
 
 bool FileExists(const std::string& path) {
@@ -310,7 +318,9 @@ std::string GetAbsolutePathName(const std::string& path) {
     fs::path absolute = fs::absolute(fs::path(resolved), ec);
     if (ec) raiseForErrno(ec.value(), resolved, false);
     std::string normal = absolute.lexically_normal().string();
-    return withoutTrailingSeparators(normal);
+    // Only '/' separates here: a backslash the lookup kept is part of a name.
+    while (normal.size() > 1 && normal.back() == paths::Separator) normal.pop_back();
+    return normal;
 }
 
 }  // namespace fso

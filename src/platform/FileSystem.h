@@ -27,6 +27,10 @@ struct Folder {
     std::vector<File> Files() const;
 };
 
+// What stands at the path itself: a link is Other, whatever it points to (or not).
+enum class Entry { None, RegularFile, Folder, Other };
+Entry EntryAt(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 File GetFile(const std::string& path);      // 53 when missing

@@ -14,6 +14,7 @@ namespace paths {
 namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isNativeSeparator(char c) { return c == Separator; }
 
 bool entryExists(const std::string& path) {
     struct stat st;
@@ -37,10 +38,32 @@ std::string findIgnoringCase(const std::string& folder, const std::string& name)
 }
 
 // Trailing separators do not count when taking a path apart ("/a/b/" is "/a/b").
-std::size_t lengthWithoutTrailingSeparators(const std::string& path) {
+template <typename IsSeparator>
+std::size_t lengthWithoutTrailingSeparators(const std::string& path, IsSeparator isSeparator) {
     std::size_t n = path.size();
     while (n > 1 && isSeparator(path[n - 1])) --n;
     return n;
+}
+
+template <typename IsSeparator>
+std::string parentWith(const std::string& path, IsSeparator isSeparator) {
+    std::size_t n = lengthWithoutTrailingSeparators(path, isSeparator);
+    std::size_t cut = n;
+    while (cut > 0 && !isSeparator(path[cut - 1])) --cut;
+    if (cut == 0) return {};  // a bare name, or nothing at all
+    if (cut == n) return {};  // the root has no parent
+    std::size_t end = cut - 1;
+    while (end > 0 && isSeparator(path[end - 1])) --end;
+    if (end == 0) return std::string(1, path[0]);
+    return path.substr(0, end);
+}
+
+template <typename IsSeparator>
+std::string fileNameWith(const std::string& path, IsSeparator isSeparator) {
+    std::size_t n = lengthWithoutTrailingSeparators(path, isSeparator);
+    std::size_t start = n;
+    while (start > 0 && !isSeparator(path[start - 1])) --start;
+    return path.substr(start, n - start);
 }
 
 }  // namespace
@@ -95,24 +118,10 @@ std::string resolve(const std::string& path) {
     return result;
 }
 
-std::string parentOf(const std::string& path) {
-    std::size_t n = lengthWithoutTrailingSeparators(path);
-    std::size_t cut = n;
-    while (cut > 0 && !isSeparator(path[cut - 1])) --cut;
-    if (cut == 0) return {};  // a bare name, or nothing at all
-    if (cut == n) return {};  // the root has no parent
-    std::size_t end = cut - 1;
-    while (end > 0 && isSeparator(path[end - 1])) --end;
-    if (end == 0) return std::string(1, path[0]);
-    return path.substr(0, end);
-}
-
-std::string fileNameOf(const std::string& path) {
-    std::size_t n = lengthWithoutTrailingSeparators(path);
-    std::size_t start = n;
-    while (start > 0 && !isSeparator(path[start - 1])) --start;
-    return path.substr(start, n - start);
-}
+std::string parentOf(const std::string& path) { return parentWith(path, isSeparator); }
+std::string fileNameOf(const std::string& path) { return fileNameWith(path, isSeparator); }
+std::string nativeParentOf(const std::string& path) { return parentWith(path, isNativeSeparator); }
+std::string nativeFileNameOf(const std::string& path) { return fileNameWith(path, isNativeSeparator); }
 
 bool endsWithSeparator(const std::string& path) { return !path.empty() && isSeparator(path.back()); }
 

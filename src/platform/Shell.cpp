@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -109,8 +111,8 @@ struct Launch {
     std::vector<char*> argv;
     std::string program;
     std::string folder;  // empty: keep ours
-    int output = -1;     // when set, standard output and error go there
-    bool ownGroup = false;  // leads a process group of its own, so that it can be ended with all it starts
+    int output = -1;     // a waited program's standard output and error; /dev/null when not set
+    pid_t parent = ::getpid();
 
     Launch(std::string programPath, std::vector<std::string> args, std::string workingFolder)
         : arguments(std::move(args)), program(std::move(programPath)), folder(std::move(workingFolder)) {
@@ -153,19 +155,30 @@ void resetSignals() {
     }
 }
 
-[[noreturn]] void becomeProgram(const Launch& launch, int pipeFd, bool nullInput) {
+// Puts /dev/null, opened with these flags, on the descriptors.
+void nullOnto(int flags, std::initializer_list<int> targets) {
+    int devNull = ::open("/dev/null", flags);
+    if (devNull < 0) return;
+    for (int target : targets) ::dup2(devNull, target);
+    if (devNull > STDERR_FILENO) ::close(devNull);
+}
+
+// A program we wait for reads nothing of ours, writes nothing into our output, and leads a group
+// of its own that ends with us. The death signal covers even a kill we cannot catch; a parent
+// that died before the child asked for it is gone already, and so the child goes too.
+[[noreturn]] void becomeProgram(const Launch& launch, int pipeFd, bool detached) {
     resetSignals();
-    if (launch.ownGroup) ::setpgid(0, 0);
-    if (nullInput) {
-        int devNull = ::open("/dev/null", O_RDONLY);
-        if (devNull >= 0 && devNull != STDIN_FILENO) {
-            ::dup2(devNull, STDIN_FILENO);
-            ::close(devNull);
-        }
+    if (!detached) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != launch.parent) ::_exit(127);
+        ::setpgid(0, 0);
     }
-    if (launch.output >= 0) {
+    nullOnto(O_RDONLY, {STDIN_FILENO});
+    if (!detached && launch.output >= 0) {
         ::dup2(launch.output, STDOUT_FILENO);
         ::dup2(launch.output, STDERR_FILENO);
+    } else if (!detached) {
+        nullOnto(O_WRONLY, {STDOUT_FILENO, STDERR_FILENO});
     }
     if (!launch.folder.empty() && ::chdir(launch.folder.c_str()) != 0) reportAndExit(pipeFd, Stage::ChangeFolder, errno);
     markInheritedDescriptorsCloseOnExec();
@@ -208,8 +221,10 @@ StartOutcome start(const Launch& launch, bool detached) {
             if (grandchild < 0) reportAndExit(fds[1], Stage::Fork, errno);
             if (grandchild > 0) ::_exit(0);
         }
-        becomeProgram(launch, fds[1], detached || launch.output >= 0);
+        becomeProgram(launch, fds[1], detached);
     }
+    // Set from both sides, so the group exists before anyone signals it.
+    if (!detached) ::setpgid(pid, pid);
     ::close(fds[1]);
     StartFailure reported;
     std::size_t got = 0;
@@ -225,6 +240,67 @@ StartOutcome start(const Launch& launch, bool detached) {
     else result.pid = pid;
     return result;
 }
+
+// ---- Waiting for a program ----------------------------------------------------------------
+
+// The signals that end us while we wait: each ends the waited program's group first.
+constexpr int EndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+struct sigaction endingBefore[std::size(EndingSignals)];
+volatile sig_atomic_t waitedGroup = 0;
+
+extern "C" void endWaitedGroupFirst(int sig) {
+    if (waitedGroup > 0) ::kill(-pid_t(waitedGroup), SIGKILL);
+    for (std::size_t i = 0; i < std::size(EndingSignals); ++i)
+        if (EndingSignals[i] == sig) ::sigaction(sig, &endingBefore[i], nullptr);
+    // Blocked until this handler returns, then delivered as it would have been without us.
+    ::raise(sig);
+}
+
+sigset_t endingSignals() {
+    sigset_t set;
+    ::sigemptyset(&set);
+    for (int sig : EndingSignals) ::sigaddset(&set, sig);
+    return set;
+}
+
+// From before the start until the wait is over. The ending signals are held until the program's
+// group is known; a signal we ignore stays ignored, and every handler is back as it was after.
+class WaitedGroupEndsWithUs {
+public:
+    WaitedGroupEndsWithUs() {
+        sigset_t ending = endingSignals();
+        ::sigprocmask(SIG_BLOCK, &ending, &maskBefore_);
+    }
+    WaitedGroupEndsWithUs(const WaitedGroupEndsWithUs&) = delete;
+    WaitedGroupEndsWithUs& operator=(const WaitedGroupEndsWithUs&) = delete;
+
+    void follow(pid_t group) {
+        waitedGroup = group;
+        for (std::size_t i = 0; i < std::size(EndingSignals); ++i) {
+            ::sigaction(EndingSignals[i], nullptr, &endingBefore[i]);
+            if (!(endingBefore[i].sa_flags & SA_SIGINFO) && endingBefore[i].sa_handler == SIG_IGN) continue;
+            struct sigaction ours = {};
+            ours.sa_handler = endWaitedGroupFirst;
+            ::sigemptyset(&ours.sa_mask);
+            ::sigaction(EndingSignals[i], &ours, nullptr);
+            installed_[i] = true;
+        }
+        ::sigprocmask(SIG_SETMASK, &maskBefore_, nullptr);
+    }
+
+    ~WaitedGroupEndsWithUs() {
+        sigset_t ending = endingSignals();
+        ::sigprocmask(SIG_BLOCK, &ending, nullptr);
+        waitedGroup = 0;
+        for (std::size_t i = 0; i < std::size(EndingSignals); ++i)
+            if (installed_[i]) ::sigaction(EndingSignals[i], &endingBefore[i], nullptr);
+        ::sigprocmask(SIG_SETMASK, &maskBefore_, nullptr);
+    }
+
+private:
+    sigset_t maskBefore_;
+    bool installed_[std::size(EndingSignals)] = {};
+};
 
 // A program that could not be started, as the waiting runs raise it.
 [[noreturn]] void raiseNotStarted(const StartFailure& why) {
@@ -272,13 +348,13 @@ int openInFileManager(const std::string& parameters, const std::string& folder) 
         // with blanks in its name arrives unquoted and in pieces.
         std::string selected = args[i].substr(select.size());
         for (std::size_t j = i + 1; j < args.size(); ++j) selected += " " + args[j];
-        std::string file = paths::resolve(within(folder, paths::native(selected)));
-        std::string parent = paths::parentOf(file);
+        std::string file = paths::resolve(within(folder, selected));
+        std::string parent = paths::nativeParentOf(file);
         if (parent.empty()) parent = folder.empty() ? "." : folder;
         return openWithDesktop(absolute(parent), folder);
     }
     std::string target = args.empty() ? (folder.empty() ? "." : folder)
-                                      : paths::resolve(within(folder, paths::native(args[0])));
+                                      : paths::resolve(within(folder, args[0]));
     return openWithDesktop(absolute(target), folder);
 }
 
@@ -288,31 +364,25 @@ struct Located {
     bool folderPartMissing = false;
 };
 
-// A name with a folder part is taken relative to the working folder; a bare name is looked
-// for there first (without regard to case), then on the search path.
-Located locate(const std::string& file, const std::string& folder) {
+bool hasFolderPart(const std::string& name) { return name.find_first_of("/\\") != std::string::npos; }
+
+// A name with a folder part is taken relative to the working folder; a bare name is looked for
+// there first, then on the search path. The lookup is the one that checked the file before
+// (paths::resolve), so the name as written comes first and the start finds what the check found.
+Located locate(const std::string& file, const std::string& folder, bool foldersToo) {
     Located result;
-    std::string name = paths::native(file);
-    if (name.empty()) return result;
-    if (name.find(paths::Separator) != std::string::npos) {
-        std::string candidate = paths::resolve(within(folder, name));
-        if (isRegularFile(candidate) || isDirectory(candidate)) {
-            result.path = absolute(candidate);
-            result.found = true;
-        } else {
-            std::string parent = paths::parentOf(candidate);
-            result.folderPartMissing = !parent.empty() && !isDirectory(parent);
-        }
-        return result;
-    }
-    std::string local = paths::resolve(within(folder, name));
-    if (isRegularFile(local) || isDirectory(local)) {
-        result.path = absolute(local);
+    if (file.empty()) return result;
+    std::string candidate = paths::resolve(within(folder, file));
+    if (isRegularFile(candidate) || (foldersToo && isDirectory(candidate))) {
+        result.path = absolute(candidate);
         result.found = true;
-        return result;
+    } else if (hasFolderPart(file)) {
+        std::string parent = paths::nativeParentOf(candidate);
+        result.folderPartMissing = !parent.empty() && !isDirectory(parent);
+    } else {
+        result.path = findOnPath(file);
+        result.found = !result.path.empty();
     }
-    result.path = findOnPath(name);
-    result.found = !result.path.empty();
     return result;
 }
 
@@ -329,7 +399,7 @@ int SystemShell::execute(const std::string& /*operation*/, const std::string& fi
     if (isWebAddress(file)) return openWithDesktop(file, std::string());
 
     std::string folder = directory.empty() ? std::string() : paths::resolve(directory);
-    Located target = locate(file, folder);
+    Located target = locate(file, folder, true);
     if (!target.found && ascii::sameName(file, "explorer.exe")) return openInFileManager(parameters, folder);
     if (!folder.empty() && !isDirectory(folder)) return ErrorPathNotFound;
     if (!target.found) return target.folderPartMissing ? ErrorPathNotFound : ErrorFileNotFound;
@@ -354,23 +424,14 @@ void SystemShell::setCurrentDirectory(const std::string& directory) {
     if (::chdir(folder.c_str()) != 0) failure::raise(errno == EACCES ? failure::PermissionDenied : failure::PathNotFound);
 }
 
-// The child shares our standard input, output and error, so a console tool's messages land
-// where ours do. A child killed by a signal gives 128 + the signal number, as shells report it.
+// The waited program leaves no output anywhere: the compiler writes its log file itself, and
+// 7-Zip's exit code says all. A child killed by a signal gives 128 + the signal number, as
+// shells report it.
 int SystemShell::runAndWait(const std::string& command) {
     std::vector<std::string> args = splitWindowsCommandLine(command);
-    if (args.empty()) failure::raise(failure::FileNotFound);
-
-    std::string name = paths::native(args[0]);
-    std::string program;
-    if (name.find(paths::Separator) != std::string::npos) {
-        program = paths::resolve(name);
-        if (!isRegularFile(program)) failure::raise(failure::FileNotFound);
-    } else {
-        std::string local = paths::resolve(name);
-        program = isRegularFile(local) ? local : findOnPath(name);
-        if (program.empty()) failure::raise(failure::FileNotFound);
-    }
-    program = absolute(program);
+    Located located = locate(args.empty() ? std::string() : args[0], std::string(), false);
+    if (!located.found) failure::raise(failure::FileNotFound);
+    const std::string program = located.path;
     args[0] = program;
 
     std::string executable = program;
@@ -384,8 +445,10 @@ int SystemShell::runAndWait(const std::string& command) {
         }
     }
 
+    WaitedGroupEndsWithUs endsWithUs;
     StartOutcome started = start(Launch(executable, std::move(args), std::string()), false);
     if (started.failure.stage != Stage::None) raiseNotStarted(started.failure);
+    endsWithUs.follow(started.pid);
     int status = 0;
     reap(started.pid, &status);
     if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -406,13 +469,14 @@ Shell::Output SystemShell::capture(const std::string& program, const std::vector
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) raiseNotStarted({Stage::Fork, errno});
     Launch launch(absolute(program), withProgramFirst(program, arguments), std::string());
     launch.output = pipeFds[1];
-    launch.ownGroup = true;
+    WaitedGroupEndsWithUs endsWithUs;
     StartOutcome started = start(launch, false);
     ::close(pipeFds[1]);
     if (started.failure.stage != Stage::None) {
         ::close(pipeFds[0]);
         raiseNotStarted(started.failure);
     }
+    endsWithUs.follow(started.pid);
 
     // Until everything it started has let go of the output, the limits have passed, or the bytes are full.
     Output result;

@@ -24,7 +24,10 @@ public:
     virtual void setCurrentDirectory(const std::string& directory) = 0;
 
     // Runs one command text (program and parameters) from the working folder and waits for it.
-    // Returns its exit code; raises RuntimeFailure when it cannot be started.
+    // Returns its exit code; raises RuntimeFailure when it cannot be started. A program we wait
+    // for, here and in capture, reads an empty input, writes nothing into our output and leads a
+    // process group of its own, which ends with us: on SIGTERM, SIGINT and SIGHUP the group is
+    // killed before the signal takes its course, and a SIGKILL of ours kills the program too.
     virtual int runAndWait(const std::string& command) = 0;
 
     // What a program wrote to its standard output and error, in the order it wrote it.

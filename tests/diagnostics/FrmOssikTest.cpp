@@ -44,8 +44,8 @@ struct Ossik {
     }
     std::string log() const { return pack + "/logs/ossik.txt"; }
     // A stand-in "java" first on PATH; its record is <root>/java.log.
-    void standIn(int exitCode, const std::optional<std::string>& compilerLog) {
-        writeCompilerStandIn(t.root.file("bin/java"), t.root.file("java.log"), exitCode, compilerLog);
+    void standIn(int exitCode, const std::optional<std::string>& compilerLog, const std::string& beforeExit = "") {
+        writeCompilerStandIn(t.root.file("bin/java"), t.root.file("java.log"), exitCode, compilerLog, beforeExit);
     }
     std::vector<RecordedRun> runs() const { return readRecordedRuns(t.root.file("java.log")); }
     std::string status() const { return ss(w->LblStatus->text()); }
@@ -153,6 +153,39 @@ TEST(FrmOssik, ShowsTheLogOrTheAllClearOrTheFailure) {
         EXPECT_EQ(o.w->TxtConsole->geometry(), QRect(0, 0, 6255 / 15 - 4, 4455 / 15 - 4));
         const QWidget* atStatus = o.w->Picture1->client()->childAt(o.w->LblStatus->geometry().center());
         EXPECT_TRUE(atStatus == o.w->TxtConsole || o.w->TxtConsole->isAncestorOf(atStatus));
+    }
+}
+
+// Whatever stands at the log's name before the run goes, so the compiler writes a file of its
+// own there; a folder there is a failure. After the run only a file is the log.
+TEST(FrmOssik, OnlyAFileAtTheLogsNameIsTheLog) {
+    struct Case {
+        const char *before, *compilerAfter;  // shell texts: before the load, and the compiler's after its log
+        bool console, fails;
+    } cases[] = {
+        {"mkfifo \"$LOG\"", "", true, false},
+        {"ln -s \"$ELSEWHERE\" \"$LOG\"", "", true, false},
+        {"mkdir \"$LOG\"", "", false, true},
+        {":", "rm \"$LOG\"; ln -s \"$SCRIPT\" \"$LOG\"\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + c.compilerAfter);
+        Ossik o("pack", "maps/war3map.j");
+        setenv("LOG", o.log().c_str(), 1);
+        setenv("ELSEWHERE", o.t.root.file("elsewhere").c_str(), 1);
+        setenv("SCRIPT", o.script.c_str(), 1);
+        fs::create_directories(o.pack + "/logs");
+        ASSERT_EQ(std::system(c.before), 0);
+        o.standIn(0, "log\n", c.compilerAfter);
+        try {
+            o.w->load();
+            EXPECT_FALSE(c.fails);
+        } catch (const RuntimeFailure& f) {
+            EXPECT_TRUE(c.fails && f.number == 75 && f.description.find(o.log()) != std::string::npos) << f.description;
+            EXPECT_TRUE(o.runs().empty());
+        }
+        EXPECT_EQ(o.consoleShown(), c.console);
+        EXPECT_FALSE(fs::exists(o.t.root.file("elsewhere")));
     }
 }
 

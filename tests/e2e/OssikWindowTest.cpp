@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/Paths.h"
 #include "support/Pack.h"
+#include "support/core/Processes.h"
 #include "support/core/StandIns.h"
 #include "support/core/XSession.h"
 
@@ -38,6 +43,42 @@ TEST(OssikWindow, CompilesFromAPackRootWithBlanks) {
     if (const char* shots = getenv("CORVANE_SCREENSHOTS")) x.screenshot(std::string(shots) + "/ossik-log.png");
     x.key("Escape");
     EXPECT_EQ(corvane.wait(20000), 0);
+}
+
+// The compiler reads nothing of Corvane's input, which the test holds open, so it is done at
+// once; a compiler that stays is gone soon after Corvane ends, however Corvane is ended.
+TEST(OssikWindow, CompilerReadsNothingOfOursAndEndsWithUs) {
+    XSession x;
+    for (int signal : {0, SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        Pack pack;
+        pack.forceGame();
+        writeCompilerFolder(paths::parentOf(pack.programFolder));
+        const std::string script = pack.root.write("maps/war3map.j", "function x\n");
+        // What stays is the compiler itself, or, for a signal Corvane can catch, a program it started.
+        const std::string pid = pack.root.file("java.pid");
+        const std::string note = "> '" + pid + ".part'; mv '" + pid + ".part' '" + pid + "'; ";
+        const std::string stay =
+            signal == SIGKILL ? "echo $$ " + note + "exec sleep 600\n" : "sleep 600 & echo $! " + note + "wait\n";
+        writeCompilerStandIn(pack.root.file("bin/java"), pack.root.file("java.log"), 0, std::nullopt,
+                             signal ? stay : "cat > /dev/null\n");
+        int input[2];
+        ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+        XSession::Program corvane = x.start({pack.exe, "--ossik=" + script},
+                                            {{"XDG_CONFIG_HOME", pack.root.file("config")},
+                                             {"PATH", pack.root.file("bin") + ":" + getenv("PATH")}},
+                                            input[0]);
+        ::close(input[0]);
+        if (!signal) {
+            EXPECT_TRUE(x.waitForWindow(Caption));
+        } else {
+            ASSERT_TRUE(eventually([&] { return pack.root.exists("java.pid"); }));
+            ::kill(corvane.pid(), signal);
+            EXPECT_EQ(corvane.wait(20000), 128 + signal);
+            EXPECT_TRUE(waitUntilGone(readFile(pid).substr(0, readFile(pid).find('\n'))));
+        }
+        ::close(input[1]);
+    }
 }
 
 }  // namespace

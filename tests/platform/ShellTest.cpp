@@ -12,6 +12,7 @@
 
 #include "platform/RuntimeFailure.h"
 #include "platform/Shell.h"
+#include "support/core/Processes.h"
 #include "support/core/StandIns.h"
 #include "support/core/TempDir.h"
 
@@ -171,10 +172,10 @@ TEST_F(ShellTest, DetachedProgramOutlivesTheCallAndIsNoChildOfOurs) {
 }
 
 TEST_F(ShellTest, StartedProgramsGetNoneOfOurDescriptors) {
-    // The checker notes whether descriptor 57 reached it and what its standard input is.
+    // The checker notes whether descriptor 57 reached it and what its input, output and error are.
     tmp.write("check", "#!/bin/sh\n"
                        "if [ -e /proc/self/fd/57 ]; then r=leaked; else r=clean; fi\n"
-                       "printf '%s %s\\n' \"$r\" \"$(readlink /proc/self/fd/0)\" > \"$1.part\"\n"
+                       "printf '%s %s %s %s\\n' \"$r\" $(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2) > \"$1.part\"\n"
                        "mv \"$1.part\" \"$1\"\n"
                        "[ \"$r\" = clean ]\n",
               true);
@@ -187,9 +188,9 @@ TEST_F(ShellTest, StartedProgramsGetNoneOfOurDescriptors) {
     for (int i = 0; i < 500 && !tmp.exists("detached"); ++i) ::usleep(20000);
     ::close(57);
 
-    EXPECT_EQ(tmp.read("waited").substr(0, 6), "clean ");
+    EXPECT_EQ(tmp.read("waited"), "clean /dev/null /dev/null /dev/null\n");
     ASSERT_TRUE(tmp.exists("detached"));
-    EXPECT_EQ(tmp.read("detached"), "clean /dev/null\n");
+    EXPECT_EQ(tmp.read("detached").substr(0, 16), "clean /dev/null ");
 }
 
 TEST_F(ShellTest, RunAndWaitReturnsTheExitCode) {
@@ -207,6 +208,8 @@ TEST_F(ShellTest, RunAndWaitReturnsTheExitCode) {
 TEST_F(ShellTest, RunAndWaitFindsProgramsFromTheWorkingFolderItLeavesSet) {
     recorder("work/Tool", "work.log");
     recorder("work/Sub/inner", "work.log");
+    recorder("work/a\\b", "exact.log");
+    recorder("work/a/b", "work.log");
     recorder("bin/tool", "path.log");
     recorder("bin/onpath", "path.log");
     tmp.write("work/7za.exe", "MZ windows program");
@@ -221,6 +224,7 @@ TEST_F(ShellTest, RunAndWaitFindsProgramsFromTheWorkingFolderItLeavesSet) {
         {"tool x", "work.log", {"x"}},
         {"sub\\inner x", "work.log", {"x"}},
         {"./Sub/inner x", "work.log", {"x"}},
+        {"a\\b x", "exact.log", {"x"}},  // the name as written, though a/b exists too
         {"onpath x", "path.log", {"x"}},
         {R"(7za.exe x ./Patches\a.7z -aoa)", "wine.log", {root + "/work/7za.exe", "x", R"(./Patches\a.7z)", "-aoa"}},
     };
@@ -266,15 +270,6 @@ TEST_F(ShellTest, FailuresToStartAreRaised) {
     EXPECT_EQ(fs::current_path().string(), root + "/work");
 }
 
-// Whether a process has gone (or is only waiting to be reaped by whoever inherited it).
-bool goneOrZombie(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return true;
-    auto close = line.rfind(')');
-    return close != std::string::npos && line.substr(close + 2, 1) == "Z";
-}
-
 TEST_F(ShellTest, CaptureCollectsOutputAndErrorWithoutAShell) {
     tmp.write("tools/talk", "#!/bin/sh\nprintf 'out %s|' \"$@\"; echo ' err' >&2; cat; exit 3\n", true);
     tmp.write("tools/endless", "#!/bin/sh\nexec yes banner\n", true);
@@ -310,8 +305,7 @@ TEST_F(ShellTest, CaptureEndsAProgramThatRunsTooLongWithItsChildren) {
     EXPECT_FALSE(output.finished);
     const std::string sleeper = tmp.read("sleeper").substr(0, tmp.read("sleeper").find('\n'));
     ASSERT_FALSE(sleeper.empty());
-    for (int i = 0; i < 500 && !goneOrZombie(sleeper); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_TRUE(goneOrZombie(sleeper));
+    EXPECT_TRUE(waitUntilGone(sleeper));
 }
 
 }  // namespace

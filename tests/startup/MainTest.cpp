@@ -147,6 +147,24 @@ TEST(MainCommand, StartsTheStoredProgramWithItsArgumentsInItsFolder) {
     EXPECT_FALSE(t.root.exists("tools/my tool/pwned"));
 }
 
+// The file the check found is the one started, from its own folder: the name as written first,
+// else read the Windows way without regard to case.
+TEST(MainCommand, StartsTheFileItChecked) {
+    for (auto [stored, started] : {std::pair{"progs/a\\b.sh", "progs/a\\b.sh"}, {"PROGS\\C.SH", "progs/c.sh"}}) {
+        SCOPED_TRACE(stored);
+        TestApp t;
+        t.forceGameFolder("game");
+        writeRecordingProgram(t.root.file(started), t.root.file("started.log"));
+        writeRecordingProgram(t.root.file("progs/a/b.sh"), t.root.file("other.log"));
+        profile::write(t.configPath(), "CSTMENU", "MNU_PATH_0", t.root.file(stored));
+        Main(t.app, t.shared, "--command=0");
+        auto runs = waitForRecordedRuns(t.root.file("started.log"), 1);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0].cwd, t.root.file("progs"));
+        EXPECT_TRUE(readRecordedRuns(t.root.file("other.log")).empty());
+    }
+}
+
 TEST(MainGamePath, SetWc3PathShowsTheWindowTwiceWhenNothingIsFound) {
     TestApp t;
     WindowDriver driver;

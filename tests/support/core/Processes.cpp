@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <vector>
+
+#include "support/core/XSession.h"
 
 int failingChildren(int count, const std::function<bool(int)>& work) {
     std::vector<pid_t> children;
@@ -19,4 +22,15 @@ int failingChildren(int count, const std::function<bool(int)>& work) {
         if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
     }
     return failed;
+}
+
+bool waitUntilGone(const std::string& pid, int timeoutMs) {
+    return eventually(
+        [&pid] {
+            std::ifstream stat("/proc/" + pid + "/stat");
+            std::string line;
+            // A zombie has ended: only whoever inherited it has yet to reap it.
+            return !std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z";
+        },
+        timeoutMs);
 }

@@ -21,7 +21,7 @@ void writeRecordingProgram(const std::string& path, const std::string& logPath, 
 }
 
 void writeCompilerStandIn(const std::string& path, const std::string& logPath, int exitCode,
-                          const std::optional<std::string>& compilerLog) {
+                          const std::optional<std::string>& compilerLog, const std::string& beforeExit) {
     std::string writeLog;
     if (compilerLog) {
         // Kept beside the program, so the log's bytes need no quoting in the script.
@@ -29,7 +29,7 @@ void writeCompilerStandIn(const std::string& path, const std::string& logPath, i
         writeFile(content, *compilerLog);
         writeLog = "for a in \"$@\"; do case \"$a\" in -log=*) cat \"" + content + "\" > \"${a#-log=}\";; esac; done\n";
     }
-    writeRecordingProgram(path, logPath, exitCode, writeLog);
+    writeRecordingProgram(path, logPath, exitCode, writeLog + beforeExit);
 }
 
 std::string writeCompilerFolder(const std::string& packRoot, const std::string& archive) {

@@ -10,9 +10,9 @@ void writeRecordingProgram(const std::string& path, const std::string& logPath, 
                            const std::string& beforeExit = "");
 
 // A stand-in "java" for the script compiler: records its runs as above, writes `compilerLog`
-// (when given) to the file its "-log=" argument names, and exits with the given code.
+// (when given) to the file its "-log=" argument names, runs `beforeExit` and exits with the given code.
 void writeCompilerStandIn(const std::string& path, const std::string& logPath, int exitCode,
-                          const std::optional<std::string>& compilerLog);
+                          const std::optional<std::string>& compilerLog, const std::string& beforeExit = "");
 
 // The compiler's folder "Scrivel/Tavi" under a pack root: the archive (a placeholder unless its
 // bytes are given) and the two script libraries it is handed. Returns the folder.

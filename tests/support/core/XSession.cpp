@@ -30,10 +30,11 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 }
 
 // Starts argv[0] (looked up on PATH) with the environment; standard output goes to `out` when
-// given, standard error to `err` when given, both to /dev/null otherwise.
-int spawn(std::vector<std::string> argv, std::vector<std::string> env, int out = -1, int err = -1) {
+// given, standard error to `err` when given, both to /dev/null otherwise; `in` is its input when given.
+int spawn(std::vector<std::string> argv, std::vector<std::string> env, int out = -1, int err = -1, int in = -1) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (in >= 0) posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
     if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
     else posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     if (err >= 0) posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
@@ -164,9 +165,9 @@ std::vector<std::string> XSession::environment(const std::map<std::string, std::
     return out;
 }
 
-XSession::Program XSession::start(const std::vector<std::string>& argv,
-                                  const std::map<std::string, std::string>& env) const {
-    return Program(spawn(argv, environment(env), -1, STDERR_FILENO));
+XSession::Program XSession::start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                                  int input) const {
+    return Program(spawn(argv, environment(env), -1, STDERR_FILENO, input));
 }
 
 std::string XSession::run(const std::vector<std::string>& argv) const {

@@ -29,6 +29,7 @@ public:
         // Its exit status once it has ended within the limit (128 + signal when killed by one),
         // nothing while it still runs.
         std::optional<int> wait(int timeoutMs);
+    int pid() const { return pid_; }
 
     private:
         int pid_;
@@ -50,8 +51,10 @@ public:
     int width() const { return options_.width; }
     int height() const { return options_.height; }
 
-    // Starts a program with this test's environment plus DISPLAY, Qt's X11 platform and `env`.
-    Program start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {}) const;
+    // Starts a program with this test's environment plus DISPLAY, Qt's X11 platform and `env`;
+    // its standard input is `input` when given, ours otherwise.
+    Program start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
+                  int input = -1) const;
     // Runs an X client to its end; what it printed on standard output.
     std::string run(const std::vector<std::string>& argv) const;
 
