@@ -20,7 +20,7 @@ namespace {
 xcb_atom_t atomNamed(xcb_connection_t* x, const char* name) {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return atom;
 }
