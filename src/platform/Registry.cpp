@@ -5,6 +5,7 @@
 #include "platform/FileLock.h"
 #include "platform/RawIo.h"
 #include "platform/RuntimeFailure.h"
+#include "platform/Utf16.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -373,6 +374,45 @@ std::string format(const Hive& hive) {
 
 // ---- the file --------------------------------------------------------------------------------
 
+// The system's registry editor writes its files in UTF-16LE after a byte-order mark; this store,
+// like hand-written files, in plain bytes. A write keeps the form the file was read in.
+enum class Encoding { Bytes, Utf16Le };
+
+constexpr std::string_view Utf16Mark = "\xFF\xFE";
+
+// The file's text as the store's bytes. A UTF-16 file must come back unit for unit from those bytes
+// (`utf16`), or a write would change what it holds beyond the update: it reads as unparseable then.
+std::optional<std::string> decoded(std::string_view file, Encoding& encoding) {
+    encoding = Encoding::Bytes;
+    if (!file.starts_with(Utf16Mark)) return std::string(file);
+    file.remove_prefix(Utf16Mark.size());
+    if (file.size() % 2 != 0) return std::nullopt;
+    std::u16string units(file.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(file[2 * i]) |
+                                         static_cast<unsigned char>(file[2 * i + 1]) << 8);
+    std::string text = utf16::toBytes(units);
+    if (utf16::fromBytes(text) != units) return std::nullopt;
+    encoding = Encoding::Utf16Le;
+    return text;
+}
+
+std::string encoded(const std::string& text, Encoding encoding) {
+    if (encoding == Encoding::Bytes) return text;
+    std::string file(Utf16Mark);
+    for (char16_t unit : utf16::fromBytes(text)) {
+        file += static_cast<char>(unit & 0xFF);
+        file += static_cast<char>(unit >> 8);
+    }
+    return file;
+}
+
+// The file parsed, with the form it was written in; nothing when it cannot be understood.
+std::optional<Hive> parseFile(std::string_view file, Encoding& encoding) {
+    const std::optional<std::string> text = decoded(file, encoding);
+    return text ? parse(*text) : std::nullopt;
+}
+
 // The file as read; something other than a regular file at its name is a failure of the run, and
 // is left where it is: waiting on a pipe would hang every mode, and replacing it would hide it.
 ReadResult readStore(const std::string& path, std::string& text) {
@@ -384,9 +424,10 @@ ReadResult readStore(const std::string& path, std::string& text) {
 
 // What the store holds right now: a missing or unreadable-as-registry file is empty.
 Hive load(const std::string& path) {
-    std::string text;
-    if (readStore(path, text) != ReadResult::Ok) return {};
-    auto hive = parse(text);
+    std::string file;
+    if (readStore(path, file) != ReadResult::Ok) return {};
+    Encoding encoding = Encoding::Bytes;
+    auto hive = parseFile(file, encoding);
     return hive ? std::move(*hive) : Hive{};
 }
 
@@ -415,6 +456,7 @@ bool moveAside(const std::string& path) {
 struct Loaded {
     Hive hive;
     bool broken = false;
+    Encoding encoding = Encoding::Bytes;
 };
 
 // Creates the folder, takes the lock and reads the file; nothing when any of that fails. Raises
@@ -428,18 +470,19 @@ std::optional<Loaded> loadLocked(const std::string& path, std::unique_ptr<FileLo
     }
     lock = std::make_unique<FileLock>(path);
     if (!lock->held()) return std::nullopt;
-    std::string text;
-    ReadResult r = readStore(path, text);
+    std::string file;
+    ReadResult r = readStore(path, file);
     if (r == ReadResult::Failed) return std::nullopt;
-    std::optional<Hive> hive = r == ReadResult::Ok ? parse(text) : Hive{};
+    Encoding encoding = Encoding::Bytes;
+    std::optional<Hive> hive = r == ReadResult::Ok ? parseFile(file, encoding) : Hive{};
     if (!hive) return Loaded{Hive{}, true};
-    return Loaded{std::move(*hive), false};
+    return Loaded{std::move(*hive), false, encoding};
 }
 
 // Replaces the file with the hive; a file we could not parse is kept aside first.
 bool store(const std::string& path, const Loaded& loaded) {
     if (loaded.broken && !moveAside(path)) return false;
-    writeFileAtomically(path, format(loaded.hive));
+    writeFileAtomically(path, encoded(format(loaded.hive), loaded.encoding));
     return true;
 }
 

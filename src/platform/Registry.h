@@ -24,7 +24,9 @@ struct RegValue {
 };
 
 // The registry, kept in one text file in the standard export format
-// ("Windows Registry Editor Version 5.00"). Key and value names match without regard to
+// ("Windows Registry Editor Version 5.00"), in plain bytes or, as the system's registry editor
+// writes it, in UTF-16LE after a byte-order mark; a write keeps the form the file was read in
+// (texts stay bytes in the store either way). Key and value names match without regard to
 // case and keep the case they were first written with; an empty value name is the default
 // value ("@"). Reads create nothing. Every update re-reads the file under an advisory lock
 // and replaces it atomically, so two runs cannot lose each other's writes. A file that cannot

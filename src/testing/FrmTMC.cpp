@@ -321,9 +321,7 @@ std::string FrmTMC::SettingsRecord() const {
     settings.victoryDefeatSwitch = VDC->checkState() != Qt::Unchecked;
     // The speed rule leaves the text a number that rounds to the scroll bar's speed.
     settings.speed = speed();
-    // The box shows the map's path as well as it can; unless the user changed it, the record
-    // takes the path's own bytes.
-    settings.mapName = MapName->text() == qs(shared_.ArgValue) ? shared_.ArgValue : ss(MapName->text());
+    settings.mapName = ss(MapName->text());
     for (QComboBox* control : Control) settings.players += control->currentIndex() > None;
     return TestSettingsRecord(settings);
 }

@@ -324,19 +324,11 @@ QWidget* makeLine(QWidget* parent, const char* name, int x1, int y1, int x2, int
 
 namespace {
 
-// The UTF-8 bytes of the character that ends just before `end`, and its length in the QString:
-// a surrogate pair is one character of four bytes, a lone surrogate becomes the replacement
-// character of three.
-int utf8BytesBefore(const QString& text, qsizetype end, qsizetype* length) {
-    *length = 1;
-    const QChar c = text.at(end - 1);
-    if (c.isLowSurrogate() && end >= 2 && text.at(end - 2).isHighSurrogate()) {
-        *length = 2;
-        return 4;
-    }
-    if (c.unicode() < 0x80) return 1;
-    if (c.unicode() < 0x800) return 2;
-    return 3;
+// The stored bytes of the character that ends just before `end` (a byte kept from a text that is
+// not UTF-8 counts one), and in `length` its units in the QString (a surrogate pair is one character).
+qsizetype storedBytesBefore(const QString& text, qsizetype end, qsizetype* length) {
+    *length = end >= 2 && text.at(end - 1).isLowSurrogate() && text.at(end - 2).isHighSurrogate() ? 2 : 1;
+    return static_cast<qsizetype>(ss(text.mid(end - *length, *length)).size());
 }
 
 class StoredBytesLimit : public QValidator {
@@ -344,19 +336,19 @@ public:
     StoredBytesLimit(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
 
     State validate(QString& input, int& pos) const override {
-        qsizetype excess = input.toUtf8().size() - maxBytes_;
+        qsizetype excess = static_cast<qsizetype>(ss(input).size()) - maxBytes_;
         if (excess <= 0) return Acceptable;
         // What was just put in ends at the cursor: it loses its end first, then the text its own.
         qsizetype end = std::clamp<qsizetype>(pos, 0, input.size());
         while (excess > 0 && end > 0) {
             qsizetype length = 0;
-            excess -= utf8BytesBefore(input, end, &length);
+            excess -= storedBytesBefore(input, end, &length);
             input.remove(end - length, length);
             end -= length;
         }
         while (excess > 0 && !input.isEmpty()) {
             qsizetype length = 0;
-            excess -= utf8BytesBefore(input, input.size(), &length);
+            excess -= storedBytesBefore(input, input.size(), &length);
             input.chop(length);
         }
         pos = static_cast<int>(std::min(end, input.size()));

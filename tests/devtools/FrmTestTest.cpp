@@ -83,6 +83,7 @@ TEST(FrmTest, ComposesEachOptionsLine) {
         {7, true, false, false, "", "--status=", false},
         {8, false, true, false, "/g", "--setwc3path=/g", false},
         {8, true, true, false, "", "--setwc3path=", false},
+        {8, true, true, false, "/jeux/caf\xE9", "--setwc3path=/jeux/caf\xE9", false},
         {10, true, false, false, "/g", "--sfa=ON", false},
         {11, false, true, false, "/g", "--patcher", false},
         {12, true, true, true, "/g", "--ossik=" + Map, true},

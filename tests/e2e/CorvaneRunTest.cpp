@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "support/Pack.h"
 #include "support/core/StandIns.h"
+#include "support/core/TempDir.h"
 
 namespace {
 
@@ -46,6 +47,23 @@ TEST(CorvaneRun, ModesThatShowNothingRunWithoutADisplay) {
     auto open = registry.queryValue(RegRoot::ClassesRoot, "Warcraft III ScenarioEx File\\shell\\open\\command", "");
     ASSERT_TRUE(open.has_value());
     EXPECT_EQ(open->data, "\"" + pack.root.file("pack") + "/Vesk WE.exe\" -loadfile %L" + std::string(1, '\0'));
+}
+
+// The system's registry editor exports in UTF-16: the game folder it names is found, and the
+// associations written after it, the pack's Latin-1 folder among them, keep the file so.
+TEST(CorvaneRun, GameFolderIsFoundInTheSystemEditorsExport) {
+    Pack pack("pack caf\xE9");
+    const std::string registry = pack.root.file("config/corvane/registry.reg");
+    writeFile(registry, utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Blizzard "
+                                  u"Entertainment\\Warcraft III]\r\n\"InstallPath\"=\"" +
+                                  std::u16string(pack.game.begin(), pack.game.end()) + u"\"\r\n"));
+    ASSERT_EQ(pack.run({"--sfa=OFF"}, false), 0);
+
+    EXPECT_TRUE(readFile(registry).starts_with(utf16File(u"Windows Registry Editor Version 5.00\r\n")));
+    const std::string key = "Warcraft III Scenario File\\";
+    for (const auto& [value, data] : {std::pair{"shell\\open\\command", "\"" + pack.game + "/World Editor.exe\" -loadfile %L"},
+                                      std::pair{"DefaultIcon", pack.programFolder + "/Corvane.exe,0"}})
+        EXPECT_EQ(RegistryStore(registry).queryValue(RegRoot::ClassesRoot, key + value, ""), (RegValue{regtype::Sz, data + '\0'}));
 }
 
 TEST(CorvaneRun, CommandStartsTheStoredProgramInItsFolder) {

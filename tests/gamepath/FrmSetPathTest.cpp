@@ -68,6 +68,7 @@ const StartCase startCases[] = {
     {{"", "setwc3path=/games/wc3"}, "/games/wc3"},
     {{"", "loadmap=/maps/a b.w3x "}, "/maps/a b.w3x "},  // the blank before the next option stays
     {{"", "setwc3path=/games=old=x"}, "/games"},
+    {{"", "setwc3path=/jeux/caf\xE9"}, "/jeux/caf\xE9"},  // not UTF-8
     {{"", "setwc3path="}, ""},
 };
 

@@ -125,6 +125,9 @@ TEST(RegistryStore, BrokenFilesAreReadAsEmptyAndMovedAsideBeforeAWrite) {
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\X]\r\n\"v\"=\"open\r\n",
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\X]\r\n\"v\"=dword:xyz\r\n",
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\X]\r\n\"v\"=hex:123\r\n",
+        utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\X]\r\n") + "\n",
+        // A lone surrogate has no bytes: a rewrite would change it.
+        utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\X]\r\n\"v\"=\"\xD800\"\r\n"),
     };
     TempDir dir;
     const string file = dir.file("registry.reg");

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "ui/Form.h"
+#include "ui/Text.h"
 
 namespace {
 
@@ -93,6 +94,8 @@ TEST(Controls, TextBoxKeepsItsTextWithinTheStoredBytes) {
         {"typed in the middle", "abcdef", 3, [](QLineEdit* b) { QTest::keyClicks(b, "XYZ"); }, "abcXYdef"},
         {"set", "", 0, [&](QLineEdit* b) { b->setText(euro + euro + euro); }, euro + euro},
         {"inserted pairs", "abc", 3, [&](QLineEdit* b) { b->insert(smile + smile); }, "abc" + smile},
+        {"a byte that is not UTF-8 counts one", qs("\xE9\xE9\xE9\xE9\xE9"), 3,
+         [](QLineEdit* b) { QTest::keyClicks(b, "XYZW"); }, qs("\xE9\xE9\xE9XYZ\xE9\xE9")},
     };
     Form form;
     for (const Case& c : cases) {

@@ -62,6 +62,12 @@ void writeFile(const std::string& path, const std::string& content, bool executa
     if (executable) fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
 }
 
+std::string utf16File(std::u16string_view text) {
+    std::string file = "\xFF\xFE";
+    for (char16_t u : text) file += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    return file;
+}
+
 std::map<std::string, std::string> snapshot(const std::string& folder) {
     std::map<std::string, std::string> entries;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {

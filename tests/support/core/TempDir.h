@@ -2,6 +2,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -29,6 +30,8 @@ private:
 // Reads and writes whole files by absolute path.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content, bool executable = false);
+// A text file's bytes as the system's own editors write it: UTF-16LE after a byte-order mark.
+std::string utf16File(std::u16string_view text);
 
 // Every entry below a folder (hidden ones too, links not followed) with its mode and content,
 // by path relative to the folder: two equal snapshots are byte-identical trees.
