@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
-#include <functional>
-#include <sstream>
-#include <thread>
-
 #include "common/App.h"
 #include "platform/ProfileFile.h"
 #include "setup/CustomMenu.h"
@@ -97,42 +92,31 @@ TEST(CustomMenuSaveRace, TwoEditorsSavingAtOnce) {
     const auto a = x.waitForWindow(Editor);
     ASSERT_TRUE(a);
     XSession::Program second = x.start({m.pack.exe, "--cstmenu"}, m.env());
-    // Titles are searched as given: the editor's holds no pattern characters but its dots.
-    auto windows = [&](const std::string& title) {
-        std::vector<unsigned long> ids;
-        std::istringstream found(x.run({"xdotool", "search", "--onlyvisible", "--name", "^" + title}));
-        for (unsigned long id; found >> id;) ids.push_back(id);
-        return ids;
-    };
     std::optional<unsigned long> b;
     ASSERT_TRUE(eventually([&] {
-        for (unsigned long id : windows(Editor + "$"))
+        for (unsigned long id : x.windows(Editor))
             if (id != *a) b = id;
         return b.has_value();
     }));
-    auto activate = [&](unsigned long window) {
-        x.run({"xdotool", "windowactivate", "--sync", std::to_string(window)});
-        return x.waitForActive(window);
-    };
     // A moves Alpha down, B deletes Alpha; then each saves.
-    ASSERT_TRUE(activate(*a));
+    ASSERT_TRUE(x.activate(*a));
     x.key("alt+o");
-    ASSERT_TRUE(activate(*b));
+    ASSERT_TRUE(x.activate(*b));
     x.key("alt+d");
     ASSERT_TRUE(x.waitForWindow(Editor + " - Delete Item..."));
     x.key("Return");
     // Each box is waited for: one that comes up late would take the keys meant for the other editor.
     std::size_t saved = 0;
     for (unsigned long editor : {*a, *b}) {
-        ASSERT_TRUE(activate(editor));
+        ASSERT_TRUE(x.activate(editor));
         x.key("alt+s");
         ++saved;
-        ASSERT_TRUE(eventually([&] { return windows(InfoTitle).size() == saved; }));
+        ASSERT_TRUE(eventually([&] { return x.windows(InfoTitle).size() == saved; }));
     }
     for (int box = 0; box < 2; ++box) {
         const auto shown = x.waitForWindow(InfoTitle);
         ASSERT_TRUE(shown);
-        ASSERT_TRUE(activate(*shown));
+        ASSERT_TRUE(x.activate(*shown));
         x.key("Return");
         ASSERT_TRUE(x.waitForWindowGone(*shown));
     }

@@ -181,17 +181,17 @@ std::string XSession::run(const std::vector<std::string>& argv) const {
     return text;
 }
 
-std::optional<unsigned long> XSession::findWindow(const std::string& title) const {
-    std::istringstream ids(run({"xdotool", "search", "--onlyvisible", "--name", "^" + regexEscaped(title) + "$"}));
-    unsigned long id = 0;
-    if (ids >> id) return id;
-    return std::nullopt;
+std::vector<unsigned long> XSession::windows(const std::string& title) const {
+    std::istringstream found(run({"xdotool", "search", "--onlyvisible", "--name", "^" + regexEscaped(title) + "$"}));
+    std::vector<unsigned long> ids;
+    for (unsigned long id; found >> id;) ids.push_back(id);
+    return ids;
 }
 
 std::optional<unsigned long> XSession::waitForWindow(const std::string& title, int timeoutMs) const {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (auto id = findWindow(title)) return id;
+        if (const auto ids = windows(title); !ids.empty()) return ids.front();
         if (Clock::now() >= deadline) return std::nullopt;
         nap();
     }
@@ -241,6 +241,11 @@ bool XSession::waitForActive(unsigned long window, int timeoutMs) const {
         nap();
     }
     return true;
+}
+
+bool XSession::activate(unsigned long window) const {
+    run({"xdotool", "windowactivate", "--sync", std::to_string(window)});
+    return waitForActive(window);
 }
 
 XSession::Geometry XSession::geometry(unsigned long window) const {

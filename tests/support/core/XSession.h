@@ -58,6 +58,8 @@ public:
     // Runs an X client to its end; what it printed on standard output.
     std::string run(const std::vector<std::string>& argv) const;
 
+    // Every visible window whose title is exactly `title`.
+    std::vector<unsigned long> windows(const std::string& title) const;
     // The visible window whose title is exactly `title`, once one appears within the limit.
     std::optional<unsigned long> waitForWindow(const std::string& title, int timeoutMs = 20000) const;
     // Waits within the limit until the window is no longer on the screen; false when it still is.
@@ -72,6 +74,8 @@ public:
     std::optional<unsigned long> activeWindow() const;
     // Waits within the limit until the window is the active one; false when it never becomes so.
     bool waitForActive(unsigned long window, int timeoutMs = 20000) const;
+    // Asks the window manager to activate the window and waits until it is the active one.
+    bool activate(unsigned long window) const;
     Geometry geometry(unsigned long window) const;
 
     // Keys as xdotool names them ("Return", "Tab", "alt+F4"), typed into the focused window.
@@ -82,7 +86,6 @@ public:
     void screenshot(const std::string& pngPath) const;
 
 private:
-    std::optional<unsigned long> findWindow(const std::string& title) const;
     std::vector<std::string> environment(const std::map<std::string, std::string>& extra) const;
 
     Options options_;
