@@ -257,9 +257,9 @@ XSession::Geometry XSession::geometry(unsigned long window) const {
     return {number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
 }
 
-void XSession::key(const std::string& keys) const { run({"xdotool", "key", "--clearmodifiers", keys}); }
+void XSession::key(const std::string& keys) const { run({"xdotool", "key", keys}); }
 
-void XSession::type(const std::string& text) const { run({"xdotool", "type", "--clearmodifiers", text}); }
+void XSession::type(const std::string& text) const { run({"xdotool", "type", text}); }
 
 void XSession::click(int x, int y) const {
     run({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
