@@ -7,14 +7,30 @@
 #include "platform/Shell.h"
 #include "ui/Dialogs.h"
 
+namespace {
+
+// With nothing to show a box on, the message still reaches the user, and stays a message: a run
+// without a display is not failed for it.
+bool printedWithoutDisplay(App& app, const std::string& text) {
+    if (app.displayAvailable()) return false;
+    std::fprintf(stderr, "%s\n", replaceAll(text, CRLF, "\n").c_str());
+    return true;
+}
+
+}  // namespace
+
 void ShowInfo(App& app, const std::string& prompt) {
-    // With nothing to show a box on, the message still reaches the user, and stays a message:
-    // a run without a display is not failed for it.
-    if (!app.displayAvailable()) {
-        std::fprintf(stderr, "%s\n", replaceAll(prompt, CRLF, "\n").c_str());
-        return;
+    if (!printedWithoutDisplay(app, prompt)) app.dialogs->info(nullptr, "Corvane - By Dunmarrow", prompt);
+}
+
+void SayCannotStart(App& app, const std::string& title, const std::string& message) {
+    if (printedWithoutDisplay(app, message)) return;
+    try {
+        app.dialogs->critical(nullptr, title, message);
+    } catch (const std::exception&) {
+        // The caller does not look at the start's result: the box must not become a failure.
+        std::fprintf(stderr, "%s\n", message.c_str());
     }
-    app.dialogs->info(nullptr, "Corvane - By Dunmarrow", prompt);
 }
 
 int ExecuteFile(App& app, const std::string& operation, const std::string& file, const std::string& parameters,

@@ -8,6 +8,10 @@ struct App;
 // The information box, titled "Corvane - By Dunmarrow"; without a display, its text on standard error.
 void ShowInfo(App& app, const std::string& prompt);
 
+// What the shell says when it cannot start a file: an error box over the window that is active,
+// titled with the file's name; without a display, the message on standard error.
+void SayCannotStart(App& app, const std::string& title, const std::string& message);
+
 // Without wait: opens the file through the shell and returns its result (above 32 on success).
 // With wait: sets the working folder (it stays so), runs File, one blank and Parameters as one
 // command and returns its exit code; raises when it cannot start.

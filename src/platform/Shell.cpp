@@ -15,6 +15,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -326,20 +327,39 @@ int shellResultOf(const StartFailure& failure) {
     return ErrorOutOfMemory;
 }
 
-int startDetached(const std::string& program, std::vector<std::string> arguments, const std::string& folder) {
-    return shellResultOf(start(Launch(program, std::move(arguments), folder), true).failure);
+// A start's result, and what the shell says when it failed.
+struct Attempt {
+    int result = Shell::Started;
+    std::string why;
+};
+
+std::string whyNotStarted(const std::string& name, const StartFailure& failure, const std::string& folder) {
+    const bool denied = failure.error == EACCES || failure.error == EPERM;
+    if (failure.stage == Stage::ChangeFolder)
+        return name + " cannot be started in " + folder + (denied ? ": permission denied." : ": that folder does not exist.");
+    if (failure.stage == Stage::Exec && failure.error == ENOEXEC) return name + " is not a program this system can run.";
+    if (denied) return name + " cannot be started: permission denied.";
+    return name + " cannot be started: " + std::strerror(failure.error) + ".";
+}
+
+Attempt startDetached(const std::string& program, std::vector<std::string> arguments, const std::string& folder,
+                      const std::string& name) {
+    const StartFailure failure = start(Launch(program, std::move(arguments), folder), true).failure;
+    const int result = shellResultOf(failure);
+    if (result > 32) return {result, {}};
+    return {result, whyNotStarted(name, failure, folder)};
 }
 
 // Documents, folders and web addresses go to the desktop's opener.
-int openWithDesktop(const std::string& target, const std::string& folder) {
+Attempt openWithDesktop(const std::string& target, const std::string& folder, const std::string& name) {
     std::string opener = findOnPath("xdg-open");
-    if (opener.empty()) return Shell::ErrorNoAssociation;
-    return startDetached(opener, {opener, target}, isDirectory(folder) ? folder : std::string());
+    if (opener.empty()) return {Shell::ErrorNoAssociation, name + " cannot be opened: there is no xdg-open to open it with."};
+    return startDetached(opener, {opener, target}, isDirectory(folder) ? folder : std::string(), "xdg-open");
 }
 
 // Without the Windows file manager, "explorer.exe /select,<file>" becomes the desktop's file
 // manager on the folder holding the file, and "explorer.exe <folder>" that folder.
-int openInFileManager(const std::string& parameters, const std::string& folder) {
+Attempt openInFileManager(const std::string& parameters, const std::string& folder) {
     std::vector<std::string> args = splitWindowsCommandLine(parameters);
     const std::string select = "/select,";
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -351,11 +371,11 @@ int openInFileManager(const std::string& parameters, const std::string& folder) 
         std::string file = paths::resolve(within(folder, selected));
         std::string parent = paths::nativeParentOf(file);
         if (parent.empty()) parent = folder.empty() ? "." : folder;
-        return openWithDesktop(absolute(parent), folder);
+        return openWithDesktop(absolute(parent), folder, "The folder " + parent);
     }
     std::string target = args.empty() ? (folder.empty() ? "." : folder)
                                       : paths::resolve(within(folder, args[0]));
-    return openWithDesktop(absolute(target), folder);
+    return openWithDesktop(absolute(target), folder, "The folder " + target);
 }
 
 struct Located {
@@ -393,29 +413,51 @@ std::vector<std::string> withProgramFirst(const std::string& program, std::vecto
 
 }  // namespace
 
-int SystemShell::execute(const std::string& /*operation*/, const std::string& file, const std::string& parameters,
-                         const std::string& directory, int /*showCmd*/) {
-    // Every caller asks for "open", and the show command has no meaning for a started program here.
-    if (isWebAddress(file)) return openWithDesktop(file, std::string());
+namespace {
+
+// The shell's open, with what it says when it cannot.
+Attempt openFile(const std::string& file, const std::string& parameters, const std::string& directory) {
+    if (isWebAddress(file)) return openWithDesktop(file, std::string(), file);
 
     std::string folder = directory.empty() ? std::string() : paths::resolve(directory);
     Located target = locate(file, folder, true);
     if (!target.found && ascii::sameName(file, "explorer.exe")) return openInFileManager(parameters, folder);
-    if (!folder.empty() && !isDirectory(folder)) return ErrorPathNotFound;
-    if (!target.found) return target.folderPartMissing ? ErrorPathNotFound : ErrorFileNotFound;
+    if (!folder.empty() && !isDirectory(folder))
+        return {Shell::ErrorPathNotFound, file + " cannot be started in " + folder + ": that folder does not exist."};
+    if (!target.found) {
+        if (target.folderPartMissing) return {Shell::ErrorPathNotFound, file + " was not found: its folder does not exist."};
+        return {Shell::ErrorFileNotFound, file + " was not found" + (folder.empty() ? std::string() : " in " + folder) + "."};
+    }
 
-    if (isDirectory(target.path)) return openWithDesktop(target.path, folder);
+    const std::string name = paths::nativeFileNameOf(target.path);
+    if (isDirectory(target.path)) return openWithDesktop(target.path, folder, "The folder " + target.path);
     int openError = 0;
     if (isWindowsExecutable(target.path, &openError)) {
         std::string wine = findOnPath("wine");
-        if (wine.empty()) return ErrorNoAssociation;
+        if (wine.empty()) return {Shell::ErrorNoAssociation, name + " is a Windows program; install wine to start it."};
         return startDetached(wine, withProgramFirst(wine, withProgramFirst(target.path, splitWindowsCommandLine(parameters))),
-                             folder);
+                             folder, name);
     }
     if (::access(target.path.c_str(), X_OK) == 0)
-        return startDetached(target.path, withProgramFirst(target.path, splitWindowsCommandLine(parameters)), folder);
-    if (openError == EACCES || openError == EPERM) return ErrorAccessDenied;
-    return openWithDesktop(target.path, folder);
+        return startDetached(target.path, withProgramFirst(target.path, splitWindowsCommandLine(parameters)), folder, name);
+    if (openError == EACCES || openError == EPERM) return {Shell::ErrorAccessDenied, name + " cannot be opened: permission denied."};
+    Attempt opened = openWithDesktop(target.path, folder, name);
+    if (opened.result == Shell::ErrorNoAssociation) opened.why = name + " is not a program, and there is no xdg-open to open it with.";
+    return opened;
+}
+
+}  // namespace
+
+int SystemShell::execute(const std::string& /*operation*/, const std::string& file, const std::string& parameters,
+                         const std::string& directory, int /*showCmd*/) {
+    // Every caller asks for "open", and the show command has no meaning for a started program here.
+    const Attempt attempt = openFile(file, parameters, directory);
+    // Said once a run: a loader started for each of twelve instances fails twelve times alike.
+    if (attempt.result <= 32 && sayCannotStart && said_.insert(attempt.why).second) {
+        const std::string title = isWebAddress(file) ? file : paths::nativeFileNameOf(paths::native(file));
+        sayCannotStart(title, attempt.why);
+    }
+    return attempt.result;
 }
 
 void SystemShell::setCurrentDirectory(const std::string& directory) {

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,8 @@ public:
     virtual ~Shell() = default;
 
     // Opens a file, program or web address and returns at once; the started program outlives
-    // this one. A bare program name is looked up in the directory first, then on PATH.
+    // this one. A bare program name is looked up in the directory first, then on PATH. What
+    // cannot be started is said through sayCannotStart, as the system's shell says it.
     virtual int execute(const std::string& operation, const std::string& file, const std::string& parameters,
                         const std::string& directory, int showCmd) = 0;
 
@@ -42,6 +45,10 @@ public:
     // started; what it wrote so far is kept. Raises RuntimeFailure when it cannot be started.
     virtual Output capture(const std::string& program, const std::vector<std::string>& arguments, int timeoutMs,
                            std::size_t maxBytes) = 0;
+
+    // Told the file's name and one sentence naming it and why, when an open cannot start it;
+    // unset, nothing is said.
+    std::function<void(const std::string& title, const std::string& message)> sayCannotStart;
 };
 
 // The real thing: fork and exec, with wine for Windows executables and xdg-open for
@@ -54,4 +61,7 @@ public:
     int runAndWait(const std::string& command) override;
     Output capture(const std::string& program, const std::vector<std::string>& arguments, int timeoutMs,
                    std::size_t maxBytes) override;
+
+private:
+    std::set<std::string> said_;
 };

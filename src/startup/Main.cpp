@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/RuntimeFailure.h"
+#include "platform/Shell.h"
 #include "registry/FileAssociations.h"
 #include "registry/RegistryManager.h"
 #include "setup/CustomMenu.h"
@@ -213,6 +214,10 @@ void Main(App& app, Shared& shared, const std::string& commandLine) {
     app.reportFailure = [&app](const RuntimeFailure& failure) {
         report(app, failure);
         app.endProcess(FailedStatus);
+    };
+    // As the system's shell does, ours says what it cannot start; the callers only start.
+    app.shell->sayCannotStart = [&app](const std::string& title, const std::string& message) {
+        SayCannotStart(app, title, message);
     };
 
     // Finding the pack root and writing "Version.lua" come before the trap; their failures are

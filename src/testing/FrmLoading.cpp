@@ -115,8 +115,8 @@ void FrmLoading::BtnTrigger_Click() {
     // Copying the map onto itself would only risk its content.
     if (!sameFile(paths::resolve(map.Path()), copy)) fso::CopyFile(map.Path(), copy, true);
 
-    const std::string relative = paths::fileNameOf(paths::parentOf(testFolder)) + paths::Separator +
-                                 paths::fileNameOf(testFolder) + paths::Separator + paths::fileNameOf(copy);
+    // The game reads its own path form: the folder as the game names it, whatever the spelling on disk.
+    const std::string relative = "Maps\\Test\\" + paths::fileNameOf(copy);
     // The game's own arguments go as the user wrote them; the names are ours to keep whole.
     ExecuteFile(app_, "open", "War3.exe", GameArgs + " -loadfile " + quoteWindowsArgument(relative), shared_.WC3Path,
                 1, false);

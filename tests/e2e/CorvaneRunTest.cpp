@@ -4,6 +4,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "support/Pack.h"
+#include "support/core/PeBuilder.h"
 #include "support/core/StandIns.h"
 #include "support/core/TempDir.h"
 
@@ -20,7 +21,7 @@ TEST(CorvaneRun, LoadMapStartsTheGameOnATestCopyAfterTheCountdown) {
     auto runs = waitForRecordedRuns(pack.root.file("war3.log"), 1);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].cwd, pack.game);
-    EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}));
+    EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}));
     auto opened = waitForRecordedRuns(pack.openLog, 1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].args, std::vector<std::string>{pack.game + "/Maps/Test"});
@@ -80,6 +81,12 @@ TEST(CorvaneRun, CommandStartsTheStoredProgramInItsFolder) {
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].cwd, pack.root.file("tools"));
     EXPECT_EQ(runs[0].args, (std::vector<std::string>{"--strict", "a b"}));
+
+    // A Windows program where there is no wine: the run says so and still ends well.
+    profile::write(pack.programFolder + "/config.cfg", "CSTMENU", "MNU_PATH_3", writePeExecutable(pack.root.file("tools/Tool.exe"), {}));
+    pack.path = pack.root.file("bin");
+    ASSERT_EQ(pack.run({"--command=3"}, false), 0);
+    EXPECT_EQ(pack.lastStderr, "Tool.exe is a Windows program; install wine to start it.\n");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(DevelopmentRoadWindow, ComposedLoadMapStartsTheGame) {
     EXPECT_EQ(corvane.wait(20000), 0);
     const auto games = waitForRecordedRuns(run.pack.root.file("war3.log"), 1);
     ASSERT_EQ(games.size(), 1u);
-    EXPECT_EQ(games[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}));
+    EXPECT_EQ(games[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}));
     EXPECT_EQ(readFile(run.pack.game + "/Maps/Test/testmap_2.0.w3x"), "map");
     EXPECT_EQ(run.storedGame(), run.pack.game);
 }

@@ -149,12 +149,33 @@ TEST_F(ShellTest, WindowsExecutableRunsThroughWineInItsDirectory) {
     EXPECT_EQ(runs[0].args, expected);
 }
 
-TEST_F(ShellTest, NothingToHandItToGivesNoAssociation) {
+// As the system's shell does, the stand-in says what it cannot start and why, once a run for
+// each reason; the caller only gets the result.
+TEST_F(ShellTest, WhatCannotBeStartedIsSaidOnce) {
     tmp.write("dir/War3.exe", "MZ");
     tmp.write("dir/readme.txt", "plain text");
+    recorder("dir/run.sh", "run.log");
     emptyPath();
-    for (const char* file : {"http://example.invalid/", "readme.txt", "War3.exe"})
-        EXPECT_EQ(shell.execute("open", file, "", root + "/dir", 1), Shell::ErrorNoAssociation) << file;
+    std::vector<std::pair<std::string, std::string>> said;
+    shell.sayCannotStart = [&](const std::string& title, const std::string& message) { said.push_back({title, message}); };
+    struct Case {
+        const char* file;
+        int result;
+        std::string title, message;  // nothing said when empty
+    } cases[] = {
+        {"War3.exe", Shell::ErrorNoAssociation, "War3.exe", "War3.exe is a Windows program; install wine to start it."},
+        {"readme.txt", Shell::ErrorNoAssociation, "readme.txt", "readme.txt is not a program, and there is no xdg-open to open it with."},
+        {"http://example.invalid/", Shell::ErrorNoAssociation, "http://example.invalid/",
+         "http://example.invalid/ cannot be opened: there is no xdg-open to open it with."},
+        {"ghost.exe", Shell::ErrorFileNotFound, "ghost.exe", "ghost.exe was not found in " + root + "/dir."},
+        {"war3.exe", Shell::ErrorNoAssociation, "", ""},
+        {"run.sh", Shell::Started, "", ""},
+    };
+    for (const Case& c : cases) {
+        said.clear();
+        EXPECT_EQ(shell.execute("open", c.file, "", root + "/dir", 1), c.result) << c.file;
+        EXPECT_EQ(said, (c.message.empty() ? decltype(said){} : decltype(said){{c.title, c.message}})) << c.file;
+    }
 }
 
 TEST_F(ShellTest, DetachedProgramOutlivesTheCallAndIsNoChildOfOurs) {

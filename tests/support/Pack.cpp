@@ -49,7 +49,7 @@ int Pack::run(const std::vector<std::string>& args, bool withDisplay, int timeou
     if (withDisplay) env["QT_QPA_PLATFORM"] = "offscreen";
     if (!display.empty()) env["DISPLAY"] = display;
     env["XDG_CONFIG_HOME"] = root.file("config");
-    env["PATH"] = root.file("bin") + ":" + env["PATH"];
+    env["PATH"] = path.empty() ? root.file("bin") + ":" + env["PATH"] : path;
 
     std::vector<std::string> envText;
     for (auto& [k, v] : env) envText.push_back(k + "=" + v);

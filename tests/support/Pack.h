@@ -27,4 +27,5 @@ struct Pack {
     int run(const std::vector<std::string>& args, bool withDisplay, int timeoutMs = 45000);
     std::string lastStderr;
     std::string display;  // DISPLAY for the runs, when given
+    std::string path;     // PATH for the runs; when empty, the pack's bin folder before the test's own
 };

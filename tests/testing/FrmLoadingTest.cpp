@@ -148,22 +148,22 @@ const std::vector<std::string> withWindow = {"", "loadmap=x ", "arguments=-windo
 
 const LaunchCase launchCases[] = {
     {"default name", "game", "My Map.w3x", 0, withWindow, "Maps", false, "testmap_2.0.w3x",
-     {"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}},
     {"own name", "game", "My Map.w3x", 1, withWindow, "Maps", false, "My_Map.w3x",
-     {"-window", "-loadfile", "Maps/Test/My_Map.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\My_Map.w3x"}},
     {"no game arguments", "game", "My Map.w3x", 0, {"", "loadmap=x"}, "Maps", false, "testmap_2.0.w3x",
-     {"-loadfile", "Maps/Test/testmap_2.0.w3x"}},
+     {"-loadfile", "Maps\\Test\\testmap_2.0.w3x"}},
     {"lower-case maps folder", "game", "My Map.w3x", 0, withWindow, "maps", false, "testmap_2.0.w3x",
-     {"-window", "-loadfile", "maps/Test/testmap_2.0.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}},
     {"existing test folder and copy", "game", "My Map.w3x", 0, withWindow, "Maps", true, "testmap_2.0.w3x",
-     {"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}},
     {"quote in the extension", "game", "a.w\"x", 0, withWindow, "Maps", false, "testmap_2.0.w\"x",
-     {"-window", "-loadfile", "Maps/Test/testmap_2.0.w\"x"}},
+     {"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w\"x"}},
     {"hostile own name", "game", "it's \"q\" ;$(touch pwned) `touch pwned`.w3x", 1, withWindow, "Maps", false,
      "it's_\"q\"_;$(touch_pwned)_`touch_pwned`.w3x",
-     {"-window", "-loadfile", "Maps/Test/it's_\"q\"_;$(touch_pwned)_`touch_pwned`.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\it's_\"q\"_;$(touch_pwned)_`touch_pwned`.w3x"}},
     {"blanks in the game folder", "War  craft III", "My Map.w3x", 0, withWindow, "Maps", false, "testmap_2.0.w3x",
-     {"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}},
+     {"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}},
 };
 
 bool anyPwned(const std::string& root) {
@@ -227,7 +227,7 @@ TEST(FrmLoading, CopyOntoItselfKeepsTheMapAndStillStartsTheGame) {
         EXPECT_EQ(readFile(copy), MapBytes);
         auto runs = l.gameRuns();
         ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps/Test/testmap_2.0.w3x"}));
+        EXPECT_EQ(runs[0].args, (std::vector<std::string>{"-window", "-loadfile", "Maps\\Test\\testmap_2.0.w3x"}));
         EXPECT_EQ(l.openRuns().size(), 1u);
     }
 }
@@ -296,7 +296,7 @@ struct QuoteCase {
 };
 
 const QuoteCase quoteCases[] = {
-    {"Maps/Test/testmap_2.0.w3x", true},
+    {"Maps\\Test\\testmap_2.0.w3x", true},
     {"back\\slash\\", true},
     {"with blank", false},
     {"tab\there", false},
