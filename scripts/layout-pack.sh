@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Lays out a pack folder: <pack>/keldwyn/Corvane with its windowing library and the 7-Zip
+# Lays out a pack folder: <pack>/keldwyn/Corvane with the libraries it loads and the 7-Zip
 # stand-in "7za.exe" beside it, so that the pack root (where "Version.lua" goes) is <pack>.
 # The development program Corvane-dev is never laid out here: scripts/run-dev.sh adds it to a
 # pack of its own.
@@ -9,7 +9,7 @@ built="$1"
 pack="$2"
 mkdir -p "$pack/keldwyn"
 # Copies, not links: the program's folder is where the executable file really is.
-for f in "$built/Corvane" "$built/corvane-windowing.so" "$(dirname "$0")/../pack/7za.exe"; do
+for f in "$built/Corvane" "$built"/corvane-*.so "$(dirname "$0")/../pack/7za.exe"; do
   name=$(basename "$f")
   cp -f "$f" "$pack/keldwyn/$name.new"
   mv -f "$pack/keldwyn/$name.new" "$pack/keldwyn/$name"

@@ -16,6 +16,7 @@
 #include "platform/SystemInfo.h"
 #include "startup/LazyWindowing.h"
 #include "startup/Main.h"
+#include "startup/Windowing.h"
 
 namespace {
 
@@ -38,14 +39,16 @@ int main(int argc, char** argv) {
     std::string exe = executablePath(argv[0]);
 
     std::string programFolder = paths::parentOf(exe);
-    WindowingLibrary windowing(paths::join(programFolder, "\\" CORVANE_WINDOWING_LIBRARY));
+    WindowingLibrary windowing(paths::join(programFolder, "\\" CORVANE_WINDOWING_LIBRARY), WindowingEntryName);
+    DownloadLibrary downloads(paths::join(programFolder, "\\" CORVANE_DOWNLOAD_LIBRARY), DownloadEntryName);
+    PciNamesLibrary pci(paths::join(programFolder, "\\" CORVANE_PCI_NAMES_LIBRARY), PciNamesEntryName);
     LazyDialogs dialogs(windowing);
     LazyWindows windows(windowing);
-    LazyDownloader downloader(windowing);
+    LazyDownloader downloader(downloads);
     SystemShell shell;
     RegistryStore registry(RegistryStore::defaultPath());
     SystemClock clock;
-    LazyPciNames pciNames(windowing);
+    LazyPciNames pciNames(pci);
     SystemInfo::Options machine;
     machine.pciNames = &pciNames;
     SystemInfo systemInfo(machine);

@@ -6,14 +6,12 @@
 #include "platform/RuntimeFailure.h"
 #include "startup/Windowing.h"
 
-Windowing& WindowingLibrary::get() {
-    if (loaded_) return *loaded_;
-    void* handle = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+void* loadLibraryEntry(const std::string& path, const char* entryName) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) throw RuntimeFailure(failure::FileNotFound, std::string("File not found: ") + dlerror());
-    auto entry = reinterpret_cast<WindowingEntry>(dlsym(handle, WindowingEntryName));
-    if (!entry) throw RuntimeFailure(failure::FileNotFound, "File not found: " + path_ + ": no windowing entry");
-    loaded_ = entry();
-    return *loaded_;
+    void* entry = dlsym(handle, entryName);
+    if (!entry) throw RuntimeFailure(failure::FileNotFound, "File not found: " + path + ": no entry " + entryName);
+    return entry;
 }
 
 void LazyDialogs::info(QWidget* owner, const std::string& title, const std::string& text) {
@@ -53,9 +51,9 @@ std::string LazyWindows::composeCommandLine(App& app, Shared& shared) {
 }
 
 Downloader::Result LazyDownloader::download(const std::string& url, const std::string& destination) {
-    return library_.get().downloader->download(url, destination);
+    return library_.get().download(url, destination);
 }
 
 std::string LazyPciNames::name(unsigned vendor, unsigned device) {
-    return library_.get().pciNames->name(vendor, device);
+    return library_.get().name(vendor, device);
 }

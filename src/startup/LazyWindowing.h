@@ -8,18 +8,30 @@
 
 struct Windowing;
 
-// Loads the windowing library from the program's folder the first time a box or a window is
-// needed. A run that shows nothing never maps the windowing system.
-class WindowingLibrary {
+// A library beside the program, loaded the first time it is needed: its entry's answer is kept.
+// Raises when the library or its entry cannot be found.
+void* loadLibraryEntry(const std::string& path, const char* entryName);
+
+template <class Service>
+class LazyLibrary {
 public:
-    explicit WindowingLibrary(std::string path) : path_(std::move(path)) {}
-    // Raises when the library cannot be loaded.
-    Windowing& get();
+    LazyLibrary(std::string path, const char* entryName) : path_(std::move(path)), entryName_(entryName) {}
+    Service& get() {
+        if (!loaded_) loaded_ = reinterpret_cast<Service* (*)()>(loadLibraryEntry(path_, entryName_))();
+        return *loaded_;
+    }
 
 private:
     std::string path_;
-    Windowing* loaded_ = nullptr;
+    const char* entryName_;
+    Service* loaded_ = nullptr;
 };
+
+// The windowing library, loaded the first time a box or a window is needed: a run that shows
+// nothing never maps the windowing system.
+using WindowingLibrary = LazyLibrary<Windowing>;
+using DownloadLibrary = LazyLibrary<Downloader>;
+using PciNamesLibrary = LazyLibrary<PciNames>;
 
 class LazyDialogs : public Dialogs {
 public:
@@ -45,22 +57,22 @@ private:
     WindowingLibrary& library_;
 };
 
+// Only the patcher downloads.
 class LazyDownloader : public Downloader {
 public:
-    explicit LazyDownloader(WindowingLibrary& library) : library_(library) {}
+    explicit LazyDownloader(DownloadLibrary& library) : library_(library) {}
     Result download(const std::string& url, const std::string& destination) override;
 
 private:
-    WindowingLibrary& library_;
+    DownloadLibrary& library_;
 };
 
-// Only the status report names display adapters, and it runs in a window: the database reader
-// stays out of the executable with the windowing side.
+// Only the status report names display adapters.
 class LazyPciNames : public PciNames {
 public:
-    explicit LazyPciNames(WindowingLibrary& library) : library_(library) {}
+    explicit LazyPciNames(PciNamesLibrary& library) : library_(library) {}
     std::string name(unsigned vendor, unsigned device) override;
 
 private:
-    WindowingLibrary& library_;
+    PciNamesLibrary& library_;
 };

@@ -5,16 +5,23 @@ class Downloader;
 class PciNames;
 class WindowRunner;
 
-// What the windowing library hands the program: its boxes, its mode windows, its downloads and
-// the names of the PCI ID database.
+// The libraries the program loads beside itself the first time it needs them, each with one
+// exported entry that hands out its service. Each keeps its own dependencies out of every run
+// that does not use it: Qt for the boxes and windows, libcurl for the patcher's downloads,
+// libpci for the status report's adapter name.
+
+// The windowing library: its boxes and its mode windows.
 struct Windowing {
     Dialogs* dialogs;
     WindowRunner* windows;
-    Downloader* downloader;
-    PciNames* pciNames;
 };
-
-// The library's one exported entry.
 extern "C" Windowing* corvane_windowing();
-using WindowingEntry = Windowing* (*)();
 inline constexpr const char* WindowingEntryName = "corvane_windowing";
+
+// The download library.
+extern "C" Downloader* corvane_download();
+inline constexpr const char* DownloadEntryName = "corvane_download";
+
+// The PCI ID database's names.
+extern "C" PciNames* corvane_pci_names();
+inline constexpr const char* PciNamesEntryName = "corvane_pci_names";

@@ -1,5 +1,3 @@
-#include "platform/Download.h"
-#include "platform/pci/LibPciNames.h"
 #include "startup/ModeWindows.h"
 #include "startup/Windowing.h"
 #include "ui/Dialogs.h"
@@ -7,8 +5,6 @@
 extern "C" __attribute__((visibility("default"))) Windowing* corvane_windowing() {
     static QtDialogs dialogs;
     static ModeWindows windows;
-    static CurlDownloader downloader;
-    static LibPciNames pciNames;
-    static Windowing windowing{&dialogs, &windows, &downloader, &pciNames};
+    static Windowing windowing{&dialogs, &windows};
     return &windowing;
 }

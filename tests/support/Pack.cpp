@@ -21,7 +21,8 @@ Pack::Pack(const std::string& packName)
       game(root.mkdir("Warcraft III")),
       openLog(root.file("xdg-open.log")) {
     std::filesystem::copy_file(CORVANE_EXE, exe);
-    std::filesystem::copy_file(CORVANE_WINDOWING_SO, programFolder + "/corvane-windowing.so");
+    for (const char* library : {CORVANE_WINDOWING_SO, CORVANE_DOWNLOAD_SO, CORVANE_PCI_NAMES_SO})
+        std::filesystem::copy_file(library, programFolder + "/" + std::filesystem::path(library).filename().string());
     root.write("Warcraft III/war3.mpq", "mpq");
     root.mkdir("Warcraft III/Maps");
     writeRecordingProgram(game + "/War3.exe", root.file("war3.log"));
