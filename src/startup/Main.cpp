@@ -1,5 +1,7 @@
 #include "startup/Main.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -13,6 +15,7 @@
 #include "gamepath/GetWC3Path.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/RawIo.h"
 #include "platform/Registry.h"
 #include "platform/RuntimeFailure.h"
 #include "platform/Shell.h"
@@ -202,9 +205,17 @@ std::optional<RuntimeFailure> trapped(const std::function<void()>& step) {
 }  // namespace
 
 void WriteVersionLua(const App& app, const Shared& shared) {
-    fso::WriteTextFile(paths::join(shared.PackFolder, "\\Version.lua"),
-                       "VeskVersionTxt = \"Vesk version " + std::to_string(app.versionMajor) + "." +
-                           std::to_string(app.versionMinor) + "." + std::to_string(app.versionRevision) + "\"" + CRLF);
+    const std::string path = paths::join(shared.PackFolder, "\\Version.lua");
+    const std::string line = "VeskVersionTxt = \"Vesk version " + std::to_string(app.versionMajor) + "." +
+                             std::to_string(app.versionMinor) + "." + std::to_string(app.versionRevision) + "\"" + CRLF;
+    // A file that already holds exactly this line is the file a rewrite would leave; rewriting it
+    // would cost a flush to disk at every start of every mode.
+    struct stat st;
+    std::string held;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && readWholeFile(path, held) == ReadResult::Ok &&
+        held == line)
+        return;
+    fso::WriteTextFile(path, line);
 }
 
 bool InIDE(const App& app) { return app.inIDE; }

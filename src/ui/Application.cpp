@@ -1,7 +1,6 @@
 #include "ui/Application.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
 
 #include "ui/Form.h"
@@ -20,10 +19,6 @@ void ensureApplication() {
     // Never destroyed: windows and icons may outlive any scope we could tie it to, and the
     // process ends right after the last of them anyway.
     new QApplication(appArgc, appArgv);
-    // The windows were laid out for MS Sans Serif, which is not installed; ui::dialogFont says
-    // why this family.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setWindowIcon(applicationIcon());
 }

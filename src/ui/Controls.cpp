@@ -89,18 +89,20 @@ Control* named(Control* control, const char* name, int left, int top, int width,
 }  // namespace
 
 QFont dialogFont() {
-    // The windows were laid out for MS Sans Serif 8.25 pt. Of the installed families, Liberation
-    // Sans (which ensureApplication puts in its place) and DejaVu Sans Condensed at 10 pixels fit
-    // every text in its rectangle; at 11 pixels the patcher's header needs a fifth line its label
-    // has no room for, and DejaVu Sans runs wider still. Pixels, not points: the dots per inch
-    // of the screen must not change what fits.
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // The windows were laid out for MS Sans Serif 8.25 pt, which is not installed. Of the installed
+    // families, Liberation Sans and DejaVu Sans Condensed at 10 pixels fit every text in its
+    // rectangle; at 11 pixels the patcher's header needs a fifth line its label has no room for,
+    // and DejaVu Sans runs wider still. Pixels, not points: the dots per inch of the screen must
+    // not change what fits. Named directly: a family that is not installed costs every window a
+    // search of the font database for its substitutes.
+    QFont font(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setPixelSize(10);
     return font;
 }
 
 QFont consoleFont(double points) {
-    QFont font(QStringLiteral("Courier New"));
+    // Courier New is not installed; Liberation Mono has its metrics.
+    QFont font(QStringList{QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
     return font;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 #include <xcb/xcb.h>
 
 #include "ui/Application.h"
@@ -17,38 +16,27 @@ ui::detail::ApplicationFirst::ApplicationFirst() { ui::ensureApplication(); }
 
 namespace {
 
-xcb_atom_t atomNamed(xcb_connection_t* x, const char* name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
-
 // Adds a state to a window that is not mapped yet. Qt has no call for the taskbar's state, but
-// it keeps the states it does not manage that stand on a window when it maps it.
+// it keeps the states it does not manage that stand on a window when it maps it. Both atoms are
+// asked for in one round trip, and the state is appended without reading the list first: a window
+// that is not mapped holds no states but those it is given, and a repeated one means nothing more.
 void addWindowState(QWidget* window, const char* name) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     // Not on X (the tests' offscreen platform): the interface is there, its connection is not.
     xcb_connection_t* x = x11 ? x11->connection() : nullptr;
     if (!x) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_atom_t property = atomNamed(x, "_NET_WM_STATE");
-    const xcb_atom_t state = atomNamed(x, name);
-    if (property == XCB_ATOM_NONE || state == XCB_ATOM_NONE) return;
-    std::vector<xcb_atom_t> states;
-    if (xcb_get_property_reply_t* reply =
-            xcb_get_property_reply(x, xcb_get_property(x, 0, id, property, XCB_ATOM_ATOM, 0, 1024), nullptr)) {
-        if (reply->format == 32) {
-            const auto* held = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-            states.assign(held, held + xcb_get_property_value_length(reply) / 4);
-        }
+    xcb_atom_t atoms[2] = {XCB_ATOM_NONE, XCB_ATOM_NONE};
+    const char* names[2] = {"_NET_WM_STATE", name};
+    xcb_intern_atom_cookie_t asked[2];
+    for (int i = 0; i < 2; ++i) asked[i] = xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(names[i])), names[i]);
+    for (int i = 0; i < 2; ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(x, asked[i], nullptr);
+        if (reply) atoms[i] = reply->atom;
         std::free(reply);
     }
-    if (std::find(states.begin(), states.end(), state) != states.end()) return;
-    states.push_back(state);
-    xcb_change_property(x, XCB_PROP_MODE_REPLACE, id, property, XCB_ATOM_ATOM, 32, static_cast<uint32_t>(states.size()),
-                        states.data());
+    if (atoms[0] == XCB_ATOM_NONE || atoms[1] == XCB_ATOM_NONE) return;
+    xcb_change_property(x, XCB_PROP_MODE_APPEND, id, atoms[0], XCB_ATOM_ATOM, 32, 1, &atoms[1]);
     xcb_flush(x);
 }
 
