@@ -50,8 +50,12 @@ def visible(title):
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
 
 def cpu_ms(argv, title):
-    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    deadline = time.monotonic() + 20
     while not visible(title):
+        if child.poll() is not None or time.monotonic() > deadline:
+            child.kill()
+            sys.exit(f"{argv[0]} showed no window: {child.communicate()[1].decode(errors='replace')[-2000:]}")
         time.sleep(0.005)
     time.sleep(0.2)
     child.send_signal(signal.SIGKILL)

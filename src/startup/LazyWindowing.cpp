@@ -7,7 +7,9 @@
 #include "startup/Windowing.h"
 
 void* loadLibraryEntry(const std::string& path, const char* entryName) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Bound lazily, as a program is at its start: binding every function of the forty libraries
+    // the windowing system brings costs a window more than all it does itself.
+    void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) throw RuntimeFailure(failure::FileNotFound, std::string("File not found: ") + dlerror());
     void* entry = dlsym(handle, entryName);
     if (!entry) throw RuntimeFailure(failure::FileNotFound, "File not found: " + path + ": no entry " + entryName);

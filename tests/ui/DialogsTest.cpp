@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -52,6 +54,8 @@ TEST(QtDialogs, BoxesShowPlainTextAndReportTheAnswer) {
             EXPECT_EQ(box->textFormat(), Qt::PlainText);
             EXPECT_EQ(box->text(), QString::fromStdString(text));
             EXPECT_EQ(box->windowTitle(), QStringLiteral("Title"));
+            // The windows' font is the application's; the boxes keep the system's.
+            EXPECT_NE(QFontInfo(box->findChild<QLabel*>("qt_msgbox_label")->font()).family(), QStringLiteral("Liberation Sans"));
             ASSERT_NE(box->button(c.press), nullptr);
             box->button(c.press)->click();
         });
