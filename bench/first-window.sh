@@ -38,25 +38,15 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 python3 - "$tmp" <<'PY'
 import os, signal, statistics, subprocess, sys, time
 
-root = sys.argv[1]
-read_fd, write_fd = os.pipe()
-server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                          pass_fds=[write_fd], stderr=subprocess.DEVNULL)
-os.close(write_fd)
-os.environ["DISPLAY"] = ":" + os.read(read_fd, 64).decode().strip()
+sys.path.insert(0, "bench")
+import xserver
 
-def visible(title):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.split()
+root = sys.argv[1]
+server = xserver.start()
 
 def cpu_ms(argv, title):
     child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    deadline = time.monotonic() + 20
-    while not visible(title):
-        if child.poll() is not None or time.monotonic() > deadline:
-            child.kill()
-            sys.exit(f"{argv[0]} showed no window: {child.communicate()[1].decode(errors='replace')[-2000:]}")
-        time.sleep(0.005)
+    xserver.wait_for(title, child)
     time.sleep(0.2)
     child.send_signal(signal.SIGKILL)
     _, _, usage = os.wait4(child.pid, 0)

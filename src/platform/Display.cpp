@@ -22,16 +22,13 @@ bool xServerAnswers() {
     if (!xcb) return false;
     using Connect = void* (*)(const char*, int*);
     using HasError = int (*)(void*);
-    using Disconnect = void (*)(void*);
     auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
     auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
-    auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
-    if (!connect || !hasError || !disconnect) return false;
+    if (!connect || !hasError) return false;
+    // The connection stays open for the run, and the library mapped: an X server whose last
+    // client leaves resets itself, and would refuse Qt's own connection that comes right after.
     void* connection = connect(nullptr, nullptr);  // the display DISPLAY names
-    const bool answers = connection && hasError(connection) == 0;
-    if (connection) disconnect(connection);
-    // The library stays mapped: Qt maps it again when it starts.
-    return answers;
+    return connection && hasError(connection) == 0;
 }
 
 }  // namespace

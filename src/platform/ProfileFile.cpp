@@ -149,15 +149,36 @@ struct BodyLine {
     bool live = true;
 };
 
+// A text taken apart once: its lines, what each means, and where the section asked for sits.
+struct Parsed {
+    std::vector<std::string_view> raw;
+    std::vector<Line> lines;
+    std::optional<Range> range;
+
+    Parsed(std::string_view text, std::string_view section)
+        : raw(splitLines(text)), lines(classifyAll(raw)), range(findSection(lines, section)) {}
+
+    // The lines before the section (its header included when `withHeader`) and after it; the whole
+    // text when there is no such section.
+    std::size_t before(bool withHeader) const { return range ? range->header + (withHeader ? 1 : 0) : raw.size(); }
+    std::size_t after() const { return range ? range->end : raw.size(); }
+    bool endsWithText() const { return !raw.empty() && !ascii::trimBlanks(raw.back()).empty(); }
+};
+
+// Every line a write leaves ends with CR LF.
+void addLine(std::string& out, std::string_view line) {
+    out += line;
+    out += "\r\n";
+}
+
 }  // namespace
 
 std::optional<std::string> get(std::string_view text, const std::string& section, const std::string& key) {
-    std::vector<Line> lines = classifyAll(splitLines(text));
-    auto range = findSection(lines, cleanSectionName(section));
-    if (!range) return std::nullopt;
-    auto at = findKey(lines, *range, cleanKeyName(key));
+    const Parsed parsed(text, cleanSectionName(section));
+    if (!parsed.range) return std::nullopt;
+    auto at = findKey(parsed.lines, *parsed.range, cleanKeyName(key));
     if (!at) return std::nullopt;
-    return valueOf(lines[*at]);
+    return valueOf(parsed.lines[*at]);
 }
 
 std::string set(std::string_view text, const std::string& section, const std::string& key,
@@ -169,10 +190,11 @@ std::string set(std::string_view text, const std::string& section, const std::st
 // megabytes long. A replaced line keeps the key as the file spells it (and its indentation); an
 // appended line carries the key as the caller wrote it.
 std::string set(std::string_view text, const std::string& section, const KeyValues& keyValues) {
-    std::vector<std::string_view> raw = splitLines(text);
-    std::vector<Line> lines = classifyAll(raw);
     const std::string sectionName = cleanSectionName(section);
-    const std::optional<Range> range = findSection(lines, sectionName);
+    const Parsed parsed(text, sectionName);
+    const std::vector<std::string_view>& raw = parsed.raw;
+    const std::vector<Line>& lines = parsed.lines;
+    const std::optional<Range>& range = parsed.range;
 
     std::vector<BodyLine> body;
     std::unordered_map<std::string, std::size_t> keyAt;  // live keys by lowered name: the first line of each
@@ -215,52 +237,35 @@ std::string set(std::string_view text, const std::string& section, const KeyValu
 
     std::string out;
     out.reserve(text.size() + 1024);
-    auto line = [&out](std::string_view l) {
-        out += l;
-        out += "\r\n";
-    };
-    const std::size_t before = range ? range->header + 1 : raw.size();
-    for (std::size_t i = 0; i < before; ++i) line(raw[i]);
+    for (std::size_t i = 0; i < parsed.before(true); ++i) addLine(out, raw[i]);
     if (!range) {
-        if (!raw.empty() && !ascii::trimBlanks(raw.back()).empty()) line("");
-        line("[" + sectionName + "]");
+        if (parsed.endsWithText()) addLine(out, "");
+        addLine(out, "[" + sectionName + "]");
     }
     for (const BodyLine& l : body)
-        if (l.live) line(l.text);
-    for (std::size_t i = range ? range->end : raw.size(); i < raw.size(); ++i) line(raw[i]);
+        if (l.live) addLine(out, l.text);
+    for (std::size_t i = parsed.after(); i < raw.size(); ++i) addLine(out, raw[i]);
     return out;
 }
 
 std::optional<std::string> sectionText(std::string_view text, const std::string& section) {
-    std::vector<std::string_view> raw = splitLines(text);
-    std::vector<Line> lines = classifyAll(raw);
-    const std::optional<Range> range = findSection(lines, cleanSectionName(section));
-    if (!range) return std::nullopt;
+    const Parsed parsed(text, cleanSectionName(section));
+    if (!parsed.range) return std::nullopt;
     std::string out;
-    for (std::size_t i = range->header; i < range->end; ++i) {
-        out += raw[i];
-        out += "\r\n";
-    }
+    for (std::size_t i = parsed.before(false); i < parsed.after(); ++i) addLine(out, parsed.raw[i]);
     return out;
 }
 
 std::string withSection(std::string_view text, const std::string& section, const std::optional<std::string>& lines) {
-    std::vector<std::string_view> raw = splitLines(text);
-    std::vector<Line> parsed = classifyAll(raw);
-    const std::optional<Range> range = findSection(parsed, cleanSectionName(section));
-    if (!range && !lines) return std::string(text);
+    const Parsed parsed(text, cleanSectionName(section));
+    if (!parsed.range && !lines) return std::string(text);
     std::string out;
-    auto add = [&out](std::string_view l) {
-        out += l;
-        out += "\r\n";
-    };
-    const std::size_t before = range ? range->header : raw.size();
-    for (std::size_t i = 0; i < before; ++i) add(raw[i]);
+    for (std::size_t i = 0; i < parsed.before(false); ++i) addLine(out, parsed.raw[i]);
     if (lines) {
-        if (!range && !raw.empty() && !ascii::trimBlanks(raw.back()).empty()) add("");
-        for (std::string_view l : splitLines(*lines)) add(l);
+        if (!parsed.range && parsed.endsWithText()) addLine(out, "");
+        for (std::string_view l : splitLines(*lines)) addLine(out, l);
     }
-    for (std::size_t i = range ? range->end : raw.size(); i < raw.size(); ++i) add(raw[i]);
+    for (std::size_t i = parsed.after(); i < parsed.raw.size(); ++i) addLine(out, parsed.raw[i]);
     return out;
 }
 
@@ -272,11 +277,11 @@ std::optional<std::string> Snapshot::get(const std::string& section, const std::
     if (known == sections_.end()) {
         // Each section is indexed the first time it is asked for: one pass over the text.
         std::optional<Keys> keys;
-        std::vector<Line> lines = classifyAll(splitLines(text_));
-        if (const std::optional<Range> range = findSection(lines, sectionName)) {
+        const Parsed parsed(text_, sectionName);
+        if (parsed.range) {
             keys.emplace();
-            for (std::size_t i = range->header + 1; i < range->end; ++i)
-                if (lines[i].kind == Line::Key) keys->try_emplace(loweredName(lines[i].name), valueOf(lines[i]));
+            for (std::size_t i = parsed.before(true); i < parsed.after(); ++i)
+                if (parsed.lines[i].kind == Line::Key) keys->try_emplace(loweredName(parsed.lines[i].name), valueOf(parsed.lines[i]));
         }
         known = sections_.emplace(sectionName, std::move(keys)).first;
     }

@@ -411,10 +411,6 @@ std::vector<std::string> withProgramFirst(const std::string& program, std::vecto
     return args;
 }
 
-}  // namespace
-
-namespace {
-
 // The shell's open, with what it says when it cannot.
 Attempt openFile(const std::string& file, const std::string& parameters, const std::string& directory) {
     if (isWebAddress(file)) return openWithDesktop(file, std::string(), file);
@@ -454,7 +450,7 @@ int SystemShell::execute(const std::string& /*operation*/, const std::string& fi
     const Attempt attempt = openFile(file, parameters, directory);
     // Said once a run: a loader started for each of twelve instances fails twelve times alike.
     if (attempt.result <= 32 && sayCannotStart && said_.insert(attempt.why).second) {
-        const std::string title = isWebAddress(file) ? file : paths::nativeFileNameOf(paths::native(file));
+        const std::string title = isWebAddress(file) ? file : paths::fileNameOf(file);
         sayCannotStart(title, attempt.why);
     }
     return attempt.result;

@@ -161,10 +161,10 @@ struct SaveRecord {
 
 bool blankText(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
-// A Save that did not reach its end is completed or undone so that "config.cfg" and the script on
-// disk agree again. The script is what the editor extension offered the user, so it decides: with
-// the new script in place the new keys go in, else the old keys come back. Keys that another run
-// wrote meanwhile stay; a section that someone changed since is left alone.
+// A Save that did not reach its end is undone so that "config.cfg" and the script on disk agree
+// again. The script is what the editor extension offered the user, so it decides: the settings
+// are renamed in first, and when they are in without the new script the old keys come back.
+// Keys that another run wrote meanwhile stay; a section that someone changed since is left alone.
 void recoverHoldingLock(const App& app) {
     const std::string recordPath = CustomMenuSaveRecordPath(app);
     std::string recordText;
@@ -178,17 +178,11 @@ void recoverHoldingLock(const App& app) {
         if (read == ReadResult::Failed || read == ReadResult::NotRegular) failure::raise(failure::PathFileAccessError);
         const bool scriptIsNew = readWholeFile(scriptPath, script) == ReadResult::Ok && script == record->scriptAfter;
         const std::optional<std::string> section = profile::sectionText(text, Section);
-        const bool settingsAreNew = section == record->sectionAfter;
-        const bool settingsAreOld = section == record->sectionBefore;
-        std::optional<std::string> wanted;
-        if (scriptIsNew && settingsAreOld) wanted = record->sectionAfter;
-        if (!scriptIsNew && settingsAreNew && !settingsAreOld) wanted = record->sectionBefore.value_or("");
-        if (wanted) {
-            const std::optional<std::string> lines = scriptIsNew || record->sectionBefore ? wanted : std::nullopt;
-            const std::string mended = profile::withSection(text, Section, lines);
+        if (!scriptIsNew && section == record->sectionAfter && section != record->sectionBefore) {
+            const std::string mended = profile::withSection(text, Section, record->sectionBefore);
             if (!profile::mayReplace(config)) failure::raise(failure::PermissionDenied);
             // A file that the Save created goes again when nothing else has been written into it.
-            if (!record->fileExisted && !lines && blankText(mended))
+            if (!record->fileExisted && blankText(mended))
                 ::unlink(config.c_str());
             else
                 writeFileAtomically(config, mended);

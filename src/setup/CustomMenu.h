@@ -45,8 +45,8 @@ std::string CustomMenuStamp();
 // they were and no temporary file behind. Shows nothing.
 void SaveCustomMenu(const App& app, const std::vector<MenuItem>& items);
 
-// Completes or undoes a Save that was ended between its renames, so that the keys match the
-// script on disk again; every run that reads the menu calls it first. Nothing to do costs one
+// Undoes a Save that was ended between its renames, so that the keys match the script on disk
+// again; every run that reads the menu calls it first. Nothing to do costs one
 // look at the folder. Raises when the settings file cannot be mended.
 void RecoverCustomMenu(const App& app);
 

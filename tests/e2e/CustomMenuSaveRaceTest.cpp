@@ -54,8 +54,8 @@ struct MenuPack {
     }
 };
 
-// A Save killed at each of its renames: after the version file's come the record's, the
-// settings' and the script's. The next run that reads the menu mends whatever half is in place.
+// A Save killed at each of its renames: in a fresh pack the version file's comes first, then
+// the record's, the settings' and the script's. The next run that reads the menu mends whatever half is in place.
 TEST(CustomMenuSaveRace, KilledSaveIsMendedByTheNextRun) {
     struct Case {
         int rename;
@@ -80,7 +80,10 @@ TEST(CustomMenuSaveRace, KilledSaveIsMendedByTheNextRun) {
         EXPECT_EQ(::lstat(CustomMenuSaveRecordPath(m.app).c_str(), &st) == 0, c.recordLeft);
         EXPECT_EQ(profile::read(m.config(), "CSTMENU", "MNU_NAME_0"), c.settingsNew ? "Beta" : "Alpha");
         EXPECT_EQ(readFile(m.pack.programFolder + "/CST_Menu.lua"), oldScript);
+        // Another run writes its key before the menu is read again; the mending keeps it.
+        ASSERT_EQ(m.pack.run({"--forcewc3path=/elsewhere"}, false), 0);
         m.expectTheFilesAgree();
+        EXPECT_EQ(profile::read(m.config(), "FORCED_PATH", "PATH"), "/elsewhere");
     }
 }
 

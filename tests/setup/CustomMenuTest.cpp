@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 
 #include "common/Text.h"
-#include "platform/ProfileFile.h"
 #include "platform/RuntimeFailure.h"
 #include "setup/CustomMenu.h"
 #include "support/TestApp.h"
@@ -345,50 +344,6 @@ TEST_F(CustomMenuStore, KilledAndConcurrentSavesLeaveFilesThatAgree) {
                               }),
               0);
     EXPECT_TRUE(filesAgree(t));
-}
-
-// A record left by a Save that was ended: whichever half is in place is undone, or the missing
-// one completed when the script is the new one; keys other runs wrote since stay.
-TEST_F(CustomMenuStore, InterruptedSaveIsMendedFromItsRecord) {
-    const std::string record = CustomMenuSaveRecordPath(t.app);
-    const Items old = named({"old"}), fresh = named({"new", "newer"});
-    struct Case {
-        const char* what;
-        bool settingsNew, scriptNew;
-        std::string recordText;  // "" for the record the Save would write
-        Items expected;
-    } cases[] = {
-        {"settings in, script not", true, false, "", old},
-        {"neither in", false, false, "", old},
-        {"both in", true, true, "", fresh},
-        {"script in, settings not", false, true, "", fresh},
-        {"a damaged record", true, false, "Corvane menu save 1\n1\n-\n5\nab", fresh},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        writeFile(t.configPath(), "[FORCED_PATH]\r\nPATH=/games/wc3\r\n");
-        SaveCustomMenu(t.app, old);
-        const std::string oldConfig = config(), oldScript = script();
-        SaveCustomMenu(t.app, fresh);
-        const std::string newConfig = config(), newScript = script();
-        const std::string recordText =
-            "Corvane menu save 1\n1\n" + std::to_string(profile::sectionText(oldConfig, "CSTMENU")->size()) + "\n" +
-            *profile::sectionText(oldConfig, "CSTMENU") + std::to_string(profile::sectionText(newConfig, "CSTMENU")->size()) +
-            "\n" + *profile::sectionText(newConfig, "CSTMENU") + std::to_string(newScript.size()) + "\n" + newScript;
-        writeFile(t.configPath(), c.settingsNew ? newConfig : oldConfig);
-        writeFile(t.programFolder + "/CST_Menu.lua", c.scriptNew ? newScript : oldScript);
-        writeFile(record, c.recordText.empty() ? recordText : c.recordText);
-        // Another run's key, written after the Save was ended.
-        profile::write(t.configPath(), "FORCED_PATH", "FORCED", "TRUE");
-
-        RecoverCustomMenu(t.app);
-        EXPECT_FALSE(std::filesystem::exists(record));
-        EXPECT_EQ(LoadCustomMenu(t.app), c.expected);
-        EXPECT_EQ(profile::read(t.configPath(), "FORCED_PATH", "FORCED"), "TRUE");
-        if (c.recordText.empty()) {
-            EXPECT_TRUE(filesAgree(t));
-        }
-    }
 }
 
 }  // namespace
